@@ -4,7 +4,9 @@
 
 namespace {
 
-int64_t monotonicFrequency(void*) { return 1000000000; }
+int64_t monotonicFrequency(void*) {
+    return 1000000000;
+}
 
 int64_t monotonicNow(void*) {
     timespec now{};
@@ -14,4 +16,6 @@ int64_t monotonicNow(void*) {
 
 } // namespace
 
-Counter systemCounter() { return Counter{monotonicFrequency, monotonicNow, nullptr}; }
+Counter systemCounter() {
+    return Counter{monotonicFrequency, monotonicNow, nullptr};
+}

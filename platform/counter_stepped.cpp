@@ -2,9 +2,15 @@
 
 namespace {
 
-int64_t steppedFrequency(void* context) { return static_cast<SteppedCounter*>(context)->ticksPerSecond; }
-int64_t steppedNow(void* context) { return static_cast<SteppedCounter*>(context)->value; }
+int64_t steppedFrequency(void* context) {
+    return static_cast<SteppedCounter*>(context)->ticksPerSecond;
+}
+int64_t steppedNow(void* context) {
+    return static_cast<SteppedCounter*>(context)->value;
+}
 
 } // namespace
 
-Counter SteppedCounter::counter() { return Counter{steppedFrequency, steppedNow, this}; }
+Counter SteppedCounter::counter() {
+    return Counter{steppedFrequency, steppedNow, this};
+}

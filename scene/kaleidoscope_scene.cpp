@@ -3,11 +3,13 @@
 
 #include <ctime>
 
-uint32_t seedFromCalendarTime() { return static_cast<uint32_t>(std::time(nullptr) % 256); }
+uint32_t seedFromCalendarTime() {
+    return static_cast<uint32_t>(std::time(nullptr) % 256);
+}
 
 KaleidoscopeScene::KaleidoscopeScene(int32_t width, int32_t height, uint32_t seed, Counter counter)
-    : wedgeTable{}, tileLayer{}, currentWedge(&wedgeTable[0]), mirrorsOn(true), clock{}, transition{},
-      random{}, drawnWedge(&wedgeTable[0]), layerDraws(0) {
+    : wedgeTable{}, tileLayer{}, currentWedge(&wedgeTable[0]),
+      mirrorsOn(true), clock{}, transition{}, random{}, drawnWedge(&wedgeTable[0]), layerDraws(0) {
     // The order of the steps fixes the random sequence.
     random.seed(seed);
     random.next();
@@ -41,7 +43,9 @@ KaleidoscopeScene::KaleidoscopeScene(int32_t width, int32_t height, uint32_t see
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
-KaleidoscopeScene::~KaleidoscopeScene() { tileLayer.tearDown(); }
+KaleidoscopeScene::~KaleidoscopeScene() {
+    tileLayer.tearDown();
+}
 
 bool KaleidoscopeScene::renderFrame(uint32_t renderFlags) {
     mirrorsOn = (renderFlags & kRenderMirrors) != 0;

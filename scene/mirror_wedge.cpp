@@ -35,8 +35,7 @@ void buildWedge(MirrorWedge& wedge, float angle) {
     wedge.startPlane[1] = 0.0;
     wedge.startPlane[2] = 0.0;
     wedge.startPlane[3] = 0.0;
-    const double phi =
-        (static_cast<double>(angle) + 270.0f - 90.0f) * static_cast<double>(kDegreesToRadians);
+    const double phi = (static_cast<double>(angle) + 270.0f - 90.0f) * static_cast<double>(kDegreesToRadians);
     wedge.endPlane[0] = portableCos(phi);
     wedge.endPlane[1] = portableSin(phi);
     wedge.endPlane[2] = 0.0;

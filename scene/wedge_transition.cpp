@@ -1,6 +1,8 @@
 #include "scene/wedge_transition.h"
 
-double smoothstep(double p) { return ((3.0 - (p + p)) * p) * p; }
+double smoothstep(double p) {
+    return ((3.0 - (p + p)) * p) * p;
+}
 
 double WedgeTransition::progress(float now) const {
     const double p = (static_cast<double>(now) - startTime) / duration;

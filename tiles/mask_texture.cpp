@@ -57,8 +57,8 @@ bool decodeInto(DecodeState& state, MaskTexture& texture, const unsigned char* d
     if (decoder->image_width > static_cast<JDIMENSION>(kMaxMaskSide) ||
         decoder->image_height > static_cast<JDIMENSION>(kMaxMaskSide)) {
         std::fprintf(stderr, "Mask image of %u x %u pixels is larger than %d x %d\n",
-                     static_cast<unsigned>(decoder->image_width), static_cast<unsigned>(decoder->image_height),
-                     kMaxMaskSide, kMaxMaskSide);
+                     static_cast<unsigned>(decoder->image_width),
+                     static_cast<unsigned>(decoder->image_height), kMaxMaskSide, kMaxMaskSide);
         jpeg_destroy_decompress(decoder);
         std::free(state.source);
         state.source = nullptr;

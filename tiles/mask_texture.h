@@ -6,11 +6,11 @@
 #include <cstdint>
 
 struct MaskTexture {
-    unsigned char* pixels;  // decoded rows, top row first; released by the upload
-    int32_t bitsPerPixel;   // 8 for greyscale, 24 for colour
-    int32_t width;          // pixels
-    int32_t height;         // pixels
-    uint32_t textureName;   // 0 until the upload creates the texture
+    unsigned char* pixels; // decoded rows, top row first; released by the upload
+    int32_t bitsPerPixel;  // 8 for greyscale, 24 for colour
+    int32_t width;         // pixels
+    int32_t height;        // pixels
+    uint32_t textureName;  // 0 until the upload creates the texture
 };
 
 // Images larger than this on either side are refused: no mask needs them,

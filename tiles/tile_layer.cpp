@@ -3,7 +3,9 @@
 #include "scene/kaleidoscope_scene.h"
 #include "scene/portable_math.h"
 
-double TileLayer::draw() { return scene->random.unit(); }
+double TileLayer::draw() {
+    return scene->random.unit();
+}
 
 void TileLayer::setUp(KaleidoscopeScene* owner, bool randomCellsAtStart) {
     scene = owner;

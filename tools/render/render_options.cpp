@@ -63,8 +63,9 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.trace = true;
             continue;
         }
-        const bool takesValue = name == "--size" || name == "--frames" || name == "--fps" || name == "--seed" ||
-                                name == "--mirrors" || name == "--out" || name == "--every";
+        const bool takesValue = name == "--size" || name == "--frames" || name == "--fps" ||
+                                name == "--seed" || name == "--mirrors" || name == "--out" ||
+                                name == "--every";
         if (!takesValue) {
             error = "unknown option " + name;
             return false;

@@ -1,0 +1,16 @@
+#include "tests/support/gl_test_context.h"
+
+#include <cstdlib>
+
+HeadlessContext& testContext(int32_t width, int32_t height) {
+    static HeadlessContext context{};
+    static bool made = false;
+    if (!made) {
+        made = context.create(width, height);
+        if (!made) {
+            ADD_FAILURE() << "no headless OpenGL context";
+            std::abort();
+        }
+    }
+    return context;
+}

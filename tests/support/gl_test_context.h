@@ -1,0 +1,12 @@
+// A headless OpenGL context for tests that need a real one: created once per
+// test process, current for the whole run.
+#pragma once
+#include "tools/render/headless_context.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+// The context of this test process, made at the first call (size fixed by
+// that call); fails the calling test when no context can be made.
+HeadlessContext& testContext(int32_t width = 320, int32_t height = 240);
