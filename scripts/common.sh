@@ -1,0 +1,22 @@
+# Shared by the README's two commands.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+# Runs a step with its output kept back, shown only when it fails.
+quietly() {
+  local log
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "failed: $*" >&2
+    return 1
+  fi
+  rm -f "$log"
+}
+
+build_preset() {
+  echo "== building $1"
+  quietly cmake --preset "$1"
+  quietly cmake --build --preset "$1"
+}

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what Zellik needs, builds every configuration and runs every test.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+bash scripts/install-deps.sh
+build_preset linux
+build_preset linux-asan
+
+echo "== testing under AddressSanitizer and UndefinedBehaviorSanitizer"
+quietly ctest --preset linux-asan -L 'unit|render'
+
+echo "== testing"
+ctest --preset linux
