@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ namespace {
 double cpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+           usage.ru_stime.tv_usec / 1e6;
 }
 
 double wallSeconds() {
@@ -72,11 +74,12 @@ double median(std::vector<double> values) {
 }
 
 // Runs the renderer as a new process; wall seconds, and its peak RSS in MiB.
-bool runRenderer(const std::string& render, const std::vector<std::string>& args, double& seconds, double& rssMiB) {
+bool runRenderer(const std::string& render, const std::vector<std::string>& args, double& seconds,
+                 double& rssMiB) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(render.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
+    std::transform(args.begin(), args.end(), std::back_inserter(argv),
+                   [](const std::string& a) { return const_cast<char*>(a.c_str()); });
     argv.push_back(nullptr);
     const double start = wallSeconds();
     const pid_t child = fork();
@@ -102,10 +105,12 @@ int main(int argc, char** argv) {
         const char* name;
         int frames;
     };
-    const Size sizes[] = {{1280, 720, "1280x720", 120}, {1920, 1080, "1920x1080", 80}, {3840, 2160, "3840x2160", 30}};
+    const Size sizes[] = {
+        {1280, 720, "1280x720", 120}, {1920, 1080, "1920x1080", 80}, {3840, 2160, "3840x2160", 30}};
 
-    std::printf("| size | 10 wedges: CPU ms/frame | wall ms | 24 wedges: CPU ms/frame | wall ms | clear only: CPU ms "
-                "| wall ms |\n|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| size | 10 wedges: CPU ms/frame | wall ms | 24 wedges: CPU ms/frame | wall ms | clear only: CPU ms "
+        "| wall ms |\n|---|---|---|---|---|---|---|\n");
     for (const Size& size : sizes) {
         HeadlessContext context{};
         if (!context.create(size.width, size.height))

@@ -7,7 +7,7 @@ uint32_t seedFromCalendarTime() {
     return static_cast<uint32_t>(std::time(nullptr) % 256);
 }
 
-KaleidoscopeScene::KaleidoscopeScene(int32_t width, int32_t height, uint32_t seed, Counter counter)
+KaleidoscopeScene::KaleidoscopeScene(int32_t width, int32_t height, uint32_t seed, const Counter& counter)
     : wedgeTable{}, tileLayer{}, currentWedge(&wedgeTable[0]),
       mirrorsOn(true), clock{}, transition{}, random{}, drawnWedge(&wedgeTable[0]), layerDraws(0) {
     // The order of the steps fixes the random sequence.

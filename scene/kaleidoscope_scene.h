@@ -32,7 +32,7 @@ struct KaleidoscopeScene {
     // Set-up with the window's size in pixels; an OpenGL context must be
     // current. The saver seeds with seedFromCalendarTime() and the system
     // counter; renders and tests choose their own.
-    KaleidoscopeScene(int32_t width, int32_t height, uint32_t seed, Counter counter);
+    KaleidoscopeScene(int32_t width, int32_t height, uint32_t seed, const Counter& counter);
     // Teardown; the OpenGL context must still be current.
     ~KaleidoscopeScene();
     KaleidoscopeScene(const KaleidoscopeScene&) = delete;

@@ -3,6 +3,9 @@
 #include "scene/kaleidoscope_scene.h"
 #include "scene/portable_math.h"
 
+#include <algorithm>
+#include <iterator>
+
 double TileLayer::draw() {
     return scene->random.unit();
 }
@@ -26,8 +29,7 @@ void TileLayer::setUp(KaleidoscopeScene* owner, bool randomCellsAtStart) {
 
 void TileLayer::initTiles() {
     currentCell = scene->random.below(cellCount);
-    for (TileSprite& sprite : sprites)
-        sprite = TileSprite{};
+    std::fill(std::begin(sprites), std::end(sprites), TileSprite{});
     spritesCreated = true;
     loadTextures();
     // Sprite 2 is born a whole life ago, so it respawns in the first frame

@@ -38,8 +38,11 @@ void TileSprite::respawnSprite(TileLayer& layer) {
     // failed to load) the whole, empty texture stands in for the cell.
     const MaskTexture& atlas = layer.atlas();
     if (atlas.width > 0 && atlas.height > 0) {
-        texLeft = static_cast<float>(static_cast<double>(kCellPixels * (cell % 2)) / atlas.width);
-        texTop = static_cast<float>(static_cast<double>(kCellPixels * (cell / 2)) / atlas.height);
+        // Cell k lies in column k mod 2 and row k div 2 of the atlas.
+        const int32_t left = kCellPixels * (cell % 2);
+        const int32_t top = kCellPixels * (cell / 2);
+        texLeft = static_cast<float>(static_cast<double>(left) / atlas.width);
+        texTop = static_cast<float>(static_cast<double>(top) / atlas.height);
         texWidth = static_cast<float>(static_cast<double>(kCellPixels) / atlas.width);
         texHeight = static_cast<float>(static_cast<double>(kCellPixels) / atlas.height);
     } else {
