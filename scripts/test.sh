@@ -10,5 +10,8 @@ build_preset linux-asan
 echo "== testing under AddressSanitizer and UndefinedBehaviorSanitizer"
 quietly ctest --preset linux-asan -L 'unit|render'
 
+echo "== fuzzing, 30 s a target"
+bash bench/fuzz 30
+
 echo "== testing"
 ctest --preset linux
