@@ -1,0 +1,184 @@
+#include "host/x11/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+const char kUsage[] =
+    "Usage: zellik [OPTION]...\n"
+    "A kaleidoscope screen saver: translucent tinted tiles drift through a wedge\n"
+    "that is repeated round the circle, every second copy mirrored.\n"
+    "\n"
+    "Where it draws (one of):\n"
+    "  (none)                 a window of its own (closing the window or Escape ends it)\n"
+    "  --geometry WxH         that window's size in pixels (default 1280x720)\n"
+    "  -s, --fullscreen       the whole screen; a key, a button, a pointer move beyond\n"
+    "                         the mouse threshold or a change of focus ends it\n"
+    "  -p, --window-id ID     an existing window, ID in decimal or 0x-hexadecimal\n"
+    "  --root                 $XSCREENSAVER_WINDOW when set, otherwise the root window\n"
+    "                         (what xscreensaver runs)\n"
+    "In an existing window or the root window no input ends it; SIGTERM, SIGINT or\n"
+    "the window's destruction does.\n"
+    "\n"
+    "Settings:\n"
+    "  --mirrors [on|off]     mirrors on (or as given) for this run\n"
+    "  --no-mirrors           mirrors off for this run\n"
+    "  -c, --configure        the settings dialog; with --mirrors on|off or\n"
+    "                         --no-mirrors, store that setting without a dialog\n"
+    "Other:\n"
+    "  --display NAME         the X display to use (default $DISPLAY)\n"
+    "  --trace                print one line per frame with the scene's state\n"
+    "  -h, --help             this text\n"
+    "Long options may be written with one dash (-root) as well as two.\n"
+    "\n"
+    "Settings file: $XDG_CONFIG_HOME/zellik/zellik.ini (default ~/.config/zellik/zellik.ini)\n"
+    "  [Software\\Quent\\Dunmere]                                  UseMirrors=1\n"
+    "  [Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers] Password Delay=15\n"
+    "                                                            Mouse Threshold=50\n";
+
+namespace {
+
+// Recognises "-name", "--name" and, for options with a value, "--name=VALUE".
+// Returns the text after '=' through inlineValue (null when none).
+bool isOption(const char* arg, const char* name, const char** inlineValue) {
+    if (arg[0] != '-')
+        return false;
+    const char* body = arg[1] == '-' ? arg + 2 : arg + 1;
+    const size_t length = std::strlen(name);
+    if (std::strncmp(body, name, length) != 0)
+        return false;
+    if (body[length] == '\0') {
+        *inlineValue = nullptr;
+        return true;
+    }
+    if (body[length] == '=') {
+        *inlineValue = body + length + 1;
+        return true;
+    }
+    return false;
+}
+
+int32_t switchValue(const char* text) {
+    static const char* const on[] = {"on", "yes", "true", "1"};
+    static const char* const off[] = {"off", "no", "false", "0"};
+    for (const char* word : on) {
+        if (std::strcmp(text, word) == 0)
+            return 1;
+    }
+    for (const char* word : off) {
+        if (std::strcmp(text, word) == 0)
+            return 0;
+    }
+    return -1;
+}
+
+bool parseSize(const char* text, int32_t* width, int32_t* height) {
+    char* end = nullptr;
+    const long w = std::strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X'))
+        return false;
+    const char* rest = end + 1;
+    const long h = std::strtol(rest, &end, 10);
+    if (end == rest || *end != '\0' || w < 1 || h < 1 || w > 16384 || h > 16384)
+        return false;
+    *width = static_cast<int32_t>(w);
+    *height = static_cast<int32_t>(h);
+    return true;
+}
+
+} // namespace
+
+bool parseWindowId(const char* text, unsigned long* out) {
+    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* digits = hex ? text + 2 : text;
+    if (*digits == '\0')
+        return false;
+    for (const char* c = digits; *c != '\0'; ++c) {
+        const bool ok = hex ? std::strchr("0123456789abcdefABCDEF", *c) != nullptr : (*c >= '0' && *c <= '9');
+        if (!ok)
+            return false;
+    }
+    errno = 0;
+    const unsigned long long value = std::strtoull(digits, nullptr, hex ? 16 : 10);
+    if (errno != 0 || value == 0 || value > 0xFFFFFFFFull)
+        return false;
+    *out = static_cast<unsigned long>(value);
+    return true;
+}
+
+bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
+    bool kindGiven = false;
+    auto setKind = [&](WindowKind kind, const char* arg) {
+        if (kindGiven && options->kind != kind) {
+            *error = std::string("'") + arg + "' conflicts with an earlier choice of where to draw";
+            return false;
+        }
+        kindGiven = true;
+        options->kind = kind;
+        return true;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = nullptr;
+        // The value of an option: after '=' or the next argument.
+        auto takeValue = [&](const char* name) -> const char* {
+            if (value != nullptr)
+                return value;
+            if (i + 1 < argc)
+                return argv[++i];
+            *error = std::string("option '") + arg + "' needs a value (see --help for " + name + ")";
+            return nullptr;
+        };
+        if (isOption(arg, "help", &value) || std::strcmp(arg, "-h") == 0) {
+            options->help = true;
+        } else if (isOption(arg, "configure", &value) || std::strcmp(arg, "-c") == 0) {
+            options->configure = true;
+        } else if (isOption(arg, "fullscreen", &value) || std::strcmp(arg, "-s") == 0) {
+            if (!setKind(WindowKind::FullScreen, arg))
+                return false;
+        } else if (isOption(arg, "root", &value)) {
+            if (!setKind(WindowKind::Root, arg))
+                return false;
+        } else if (isOption(arg, "window-id", &value) || std::strcmp(arg, "-p") == 0) {
+            const char* id = takeValue("window-id");
+            if (id == nullptr)
+                return false;
+            if (!parseWindowId(id, &options->windowId)) {
+                *error = std::string("'") + id + "' is not a window id (decimal or 0x-hexadecimal)";
+                return false;
+            }
+            if (!setKind(WindowKind::Given, arg))
+                return false;
+        } else if (isOption(arg, "geometry", &value)) {
+            const char* size = takeValue("geometry");
+            if (size == nullptr)
+                return false;
+            if (!parseSize(size, &options->width, &options->height)) {
+                *error = std::string("'") + size + "' is not a window size such as 1280x720";
+                return false;
+            }
+        } else if (isOption(arg, "no-mirrors", &value) && value == nullptr) {
+            options->mirrors = 0;
+        } else if (isOption(arg, "mirrors", &value)) {
+            // The value is optional: "--mirrors" alone means on.
+            if (value == nullptr && i + 1 < argc && switchValue(argv[i + 1]) >= 0)
+                value = argv[++i];
+            options->mirrors = value == nullptr ? 1 : switchValue(value);
+            if (options->mirrors < 0) {
+                *error = std::string("'") + value + "' is not on or off";
+                return false;
+            }
+        } else if (isOption(arg, "display", &value)) {
+            const char* name = takeValue("display");
+            if (name == nullptr)
+                return false;
+            options->display = name;
+        } else if (isOption(arg, "trace", &value) && value == nullptr) {
+            options->trace = true;
+        } else {
+            *error = std::string("unknown option '") + arg + "'";
+            return false;
+        }
+    }
+    return true;
+}
