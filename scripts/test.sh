@@ -13,5 +13,10 @@ quietly ctest --preset linux-asan -L 'unit|render'
 echo "== fuzzing, 30 s a target"
 bash bench/fuzz 30
 
+echo "== building and testing the Windows saver under Wine"
+quietly bash scripts/build-mingw-libjpeg.sh
+build_preset windows
+ctest --preset windows
+
 echo "== testing"
 ctest --preset linux

@@ -1,0 +1,5 @@
+#include "host/win32/host_state.h"
+
+HINSTANCE saverInstance = nullptr;
+SaverMode saverMode = SaverMode::None;
+SaverSettings* saverSettings = nullptr;
