@@ -144,6 +144,29 @@ int main(int argc, char** argv) {
         context.destroy();
     }
 
+    // Start-up in one process, step by step, at 1920x1080.
+    {
+        const double t0 = wallSeconds();
+        HeadlessContext context{};
+        if (!context.create(1920, 1080))
+            return 1;
+        const double t1 = wallSeconds();
+        SteppedCounter counter{30, 1, 0};
+        auto* scene = new KaleidoscopeScene(1920, 1080, 42, counter.counter());
+        glFinish();
+        const double t2 = wallSeconds();
+        counter.step();
+        scene->renderFrame(kRenderMirrors);
+        glFinish();
+        const double t3 = wallSeconds();
+        std::printf("\n| start-up step (1920x1080) | ms |\n|---|---|\n");
+        std::printf("| context (EGL, llvmpipe) | %.1f |\n| scene set-up, both textures included | %.1f |\n"
+                    "| first frame | %.1f |\n",
+                    (t1 - t0) * 1000, (t2 - t1) * 1000, (t3 - t2) * 1000);
+        delete scene;
+        context.destroy();
+    }
+
     // Texture start-up: decode, then upload with the mipmap chain.
     HeadlessContext context{};
     if (!context.create(64, 64))
