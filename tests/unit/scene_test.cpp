@@ -2,39 +2,13 @@
 // sequence, wedge selection and transitions, and the state each frame leaves.
 #include "platform/gl.h"
 #include "scene/kaleidoscope_scene.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/support/scene_rig.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
 // Scenes on a simulated clock that the test moves by hand, in milliseconds.
-struct SceneRig {
-    SteppedCounter counter{1000, 1, 0};
-    std::unique_ptr<KaleidoscopeScene> scene;
-
-    explicit SceneRig(uint32_t seed = 7) {
-        testContext();
-        scene = std::make_unique<KaleidoscopeScene>(320, 240, seed, counter.counter());
-    }
-    void frameAt(int64_t ms, uint32_t flags = kRenderMirrors) {
-        counter.value = ms;
-        scene->renderFrame(flags);
-    }
-};
-
-// How many draws lie between two generator states (bounded search).
-int drawsBetween(RandomGenerator from, const RandomGenerator& to) {
-    for (int n = 0; n < 1000; ++n) {
-        if (from.state == to.state)
-            return n;
-        from.next();
-    }
-    return -1;
-}
-
 TEST(SceneSetUp, DrawsAFixedSequenceFromTheSeed) {
     for (uint32_t seed : {0u, 42u, 255u}) {
         SceneRig rig(seed);

@@ -2,38 +2,16 @@
 // zoom and spin, and the number and order of random draws that fix them.
 #include "platform/gl.h"
 #include "scene/kaleidoscope_scene.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/support/scene_rig.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
-struct LayerRig {
-    SteppedCounter counter{1000, 1, 0};
-    std::unique_ptr<KaleidoscopeScene> scene;
-
-    explicit LayerRig(uint32_t seed = 11) {
-        testContext();
-        scene = std::make_unique<KaleidoscopeScene>(320, 240, seed, counter.counter());
-    }
-    TileLayer& layer() { return scene->tileLayer; }
-    void setTime(float seconds) { scene->clock.currentTime = seconds; }
-};
-
-int drawsBetween(RandomGenerator from, const RandomGenerator& to) {
-    for (int n = 0; n < 1000; ++n) {
-        if (from.state == to.state)
-            return n;
-        from.next();
-    }
-    return -1;
-}
-
 TEST(TileLayer, ConstructionDrawsFive) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer fresh{};
     const RandomGenerator before = rig.scene->random;
     fresh.setUp(rig.scene.get(), false);
@@ -47,7 +25,7 @@ TEST(TileLayer, ConstructionDrawsFive) {
 }
 
 TEST(TileSprite, RespawnDrawCounts) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     TileSprite sprite{};
     sprite.phase = 0.0f;
@@ -67,7 +45,7 @@ TEST(TileSprite, RespawnDrawCounts) {
 }
 
 TEST(TileSprite, SynchronisedRespawnTakesTheSharedLooks) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     layer.syncSprites = true;
     layer.spin = 123.5f;
@@ -87,7 +65,7 @@ TEST(TileSprite, SynchronisedRespawnTakesTheSharedLooks) {
 }
 
 TEST(TileSprite, UnsynchronisedRespawnBeforeTheFirstFrameKeepsTheLayerCell) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     layer.syncSprites = false;
     layer.randomCells = false;
@@ -102,7 +80,7 @@ TEST(TileSprite, UnsynchronisedRespawnBeforeTheFirstFrameKeepsTheLayerCell) {
 }
 
 TEST(TileSprite, TextureRectangleOfEachCell) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     ASSERT_EQ(layer.atlas().width, 1024);
     ASSERT_EQ(layer.atlas().height, 1024);
@@ -120,7 +98,7 @@ TEST(TileSprite, TextureRectangleOfEachCell) {
 }
 
 TEST(TileSprite, WithoutAnAtlasTheRectangleStaysFinite) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     layer.textures[0].width = 0;
     layer.textures[0].height = 0;
@@ -131,7 +109,7 @@ TEST(TileSprite, WithoutAnAtlasTheRectangleStaysFinite) {
 }
 
 TEST(TileSprite, InitialSpawnsStaggerTheLives) {
-    LayerRig rig;
+    SceneRig rig(11);
     const TileLayer& layer = rig.layer();
     EXPECT_EQ(layer.sprites[0].birthTime, 0.0f);
     EXPECT_EQ(layer.sprites[1].birthTime, -8.0f);
@@ -139,7 +117,7 @@ TEST(TileSprite, InitialSpawnsStaggerTheLives) {
 }
 
 TEST(TileSprite, AnUpdateAtTimeZeroRespawnsNothing) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     const RandomGenerator before = rig.scene->random;
     rig.setTime(0.0f);
@@ -155,7 +133,7 @@ TEST(TileSprite, AnUpdateAtTimeZeroRespawnsNothing) {
 }
 
 TEST(TileSprite, TheFirstPositiveTimeRespawnsTheThirdTileAndOpensADrift) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     const float zoom = layer.zoom, spin = layer.spin;
     rig.setTime(0.033f);
@@ -173,7 +151,7 @@ TEST(TileSprite, TheFirstPositiveTimeRespawnsTheThirdTileAndOpensADrift) {
 }
 
 TEST(TileSprite, PositionAcrossALife) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     TileSprite& sprite = layer.sprites[0];
     const float chord = rig.scene->currentWedge->chord;
@@ -189,7 +167,7 @@ TEST(TileSprite, PositionAcrossALife) {
 }
 
 TEST(TileSprite, AStallLongerThanALifeRespawnsOnceKeepingTheFraction) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     TileSprite& sprite = layer.sprites[0];
     sprite.birthTime = 0.0f;
@@ -203,7 +181,7 @@ TEST(TileSprite, AStallLongerThanALifeRespawnsOnceKeepingTheFraction) {
 }
 
 TEST(TileLayer, DriftSegmentOfLengthTwo) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     layer.driftCount = 0;
     layer.driftLength = 2;
@@ -229,7 +207,7 @@ TEST(TileLayer, DriftSegmentOfLengthTwo) {
 TEST(TileLayer, DriftTargetsLieInTheOppositeBand) {
     int zoomMoves = 0, spinMoves = 0, wedgePicks = 0;
     for (uint32_t seed = 0; seed < 400; ++seed) {
-        LayerRig rig(seed);
+        SceneRig rig(seed);
         TileLayer& layer = rig.layer();
         // Equal to the band limits: a zoom of 1.5 goes down, a spin of 180 up.
         layer.zoom = 1.5f;
@@ -265,7 +243,7 @@ TEST(TileLayer, OpeningDrawsInOrder) {
     // 3 draws, 1 for the wedge question (+1 inside pickWedge), then 1 or 2
     // for the zoom and 1 or 2 for the spin.
     for (uint32_t seed = 0; seed < 50; ++seed) {
-        LayerRig rig(seed);
+        SceneRig rig(seed);
         TileLayer& layer = rig.layer();
         layer.driftCount = layer.driftLength = 0;
         const bool wasActive = rig.scene->transition.active;
@@ -282,7 +260,7 @@ TEST(TileLayer, OpeningDrawsInOrder) {
 }
 
 TEST(TileLayer, UpdateTurnsRandomCellsOnBeforeAnyTile) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer& layer = rig.layer();
     layer.randomCells = false;
     layer.syncSprites = false;
@@ -297,7 +275,7 @@ TEST(TileLayer, UpdateTurnsRandomCellsOnBeforeAnyTile) {
 }
 
 TEST(TileLayer, TearDownReleasesTexturesEvenWhenLoadsFailed) {
-    LayerRig rig;
+    SceneRig rig(11);
     TileLayer layer{};
     layer.setUp(rig.scene.get(), false);
     layer.texturesCreated = true; // both names still 0

@@ -1,0 +1,33 @@
+// A scene on a headless context and a millisecond counter the test moves by
+// hand, and a way to count the random draws an operation makes.
+#pragma once
+#include "scene/kaleidoscope_scene.h"
+#include "tests/support/gl_test_context.h"
+
+#include <memory>
+
+struct SceneRig {
+    SteppedCounter counter{1000, 1, 0};
+    std::unique_ptr<KaleidoscopeScene> scene;
+
+    explicit SceneRig(uint32_t seed = 7) {
+        testContext();
+        scene = std::make_unique<KaleidoscopeScene>(320, 240, seed, counter.counter());
+    }
+    TileLayer& layer() { return scene->tileLayer; }
+    void setTime(float seconds) { scene->clock.currentTime = seconds; }
+    void frameAt(int64_t ms, uint32_t flags = kRenderMirrors) {
+        counter.value = ms;
+        scene->renderFrame(flags);
+    }
+};
+
+// How many draws take the generator from `from` to `to` (-1 beyond 1000).
+inline int drawsBetween(RandomGenerator from, const RandomGenerator& to) {
+    for (int n = 0; n < 1000; ++n) {
+        if (from.state == to.state)
+            return n;
+        from.next();
+    }
+    return -1;
+}
