@@ -175,10 +175,18 @@ case_fullscreen() {
   x_pointer_move "$centre_x" "$centre_y"
   start_saver /s
   expect_picture "/s" first.png || return
-  wait_kaleidoscope "/s" picture.png || return
-  local mismatch
-  mismatch=$(rotational_mismatch "$work/picture.png")
-  echo "/s: rotational mismatch $mismatch (mirrored kaleidoscope: below 0.1)"
+  # A wedge change may be gliding when the picture is taken (one starts at
+  # the first frame a tenth of the time): its in-between angle does not close
+  # the circle evenly. A glide lasts two seconds and the next can start only
+  # eight seconds on, so a second look after the glide sees table wedges.
+  local mismatch attempt
+  for attempt in 1 2 3; do
+    wait_kaleidoscope "/s" picture.png || return
+    mismatch=$(rotational_mismatch "$work/picture.png")
+    echo "/s: rotational mismatch $mismatch (mirrored kaleidoscope: below 0.1)"
+    number_holds "$mismatch" 'm < 0.1' && break
+    sleep 2.5
+  done
   number_holds "$mismatch" 'm < 0.1' || fail "/s: the picture has no wedge symmetry ($mismatch)"
   local started
   started=$(now_ms)
