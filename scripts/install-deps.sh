@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Zellik need: only
 # those missing, quietly, waiting for another apt to finish instead of failing.
-# Usage: scripts/install-deps.sh [AREA...]   (default: every scripts/packages-*.txt)
+# Usage: scripts/install-deps.sh [AREA...]   (default: every scripts/packages-*.txt
+# that building and testing need; the peer benchmark's list only when named)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -9,7 +10,9 @@ areas=("$@")
 if [ ${#areas[@]} -eq 0 ]; then
   for list in "$here"/packages-*.txt; do
     name=$(basename "$list" .txt)
-    areas+=("${name#packages-}")
+    name=${name#packages-}
+    [ "$name" = bench ] && continue
+    areas+=("$name")
   done
 fi
 
