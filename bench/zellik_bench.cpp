@@ -1,7 +1,9 @@
 // Figures for bench/README.md: the cost of a frame beside the cost of only
 // clearing, texture start-up, whole-process start-up and peak memory. Run
 // from the build tree: bench/zellik-bench [path to zellik-render]
+#define GL_GLEXT_PROTOTYPES 1
 #include "platform/gl.h"
+#include <GL/glext.h>
 #include "platform/resource_bytes.h"
 #include "scene/kaleidoscope_scene.h"
 #include "tiles/mask_texture.h"
@@ -77,6 +79,69 @@ Cost logoCost(int32_t width, int32_t height, int frames) {
     return Cost{(cpuSeconds() - cpu0) * 1000 / frames, (wallSeconds() - wall0) * 1000 / frames};
 }
 
+// Fragments a frame of the real scene makes (occlusion query: every
+// fragment that reaches blending counts), averaged over `frames` frames.
+double fragmentsPerFrame(int32_t width, int32_t height, int entry, int frames) {
+    SteppedCounter counter{30, 1, 0};
+    KaleidoscopeScene scene(width, height, 42, counter.counter());
+    for (int i = 0; i < 150; ++i) {
+        counter.step();
+        scene.renderFrame(kRenderMirrors);
+    }
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    double total = 0;
+    for (int i = 0; i < frames; ++i) {
+        scene.transition.active = false;
+        scene.selectWedge(entry, false);
+        counter.step();
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        scene.renderFrame(kRenderMirrors);
+        glEndQuery(GL_SAMPLES_PASSED);
+        GLuint samples = 0;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+        total += samples;
+    }
+    glDeleteQueries(1, &query);
+    return total / frames;
+}
+
+// Cost of one fragment of the tile pass alone: full-screen quads with the
+// same state (blended, alpha atlas minified trilinearly, modulated colour),
+// nothing clipped, no per-draw work to speak of.
+double fillNanosecondsPerFragment(int32_t width, int32_t height) {
+    SteppedCounter counter{30, 1, 0};
+    KaleidoscopeScene scene(width, height, 42, counter.counter());
+    const int layers = 12;
+    glFinish();
+    const double cpu0 = cpuSeconds();
+    for (int frame = 0; frame < 10; ++frame) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+        scene.tileLayer.beginPass();
+        glColor4f(0.8f, 0.6f, 0.4f, 0.7f);
+        for (int i = 0; i < layers; ++i) {
+            // The screen is 11 units high at the plane; the quad covers it
+            // and maps the atlas about as densely as a large tile does.
+            glBegin(GL_QUADS);
+            glTexCoord2f(0.0f, 1.0f);
+            glVertex3f(-12.0f, -6.0f, 0.0f);
+            glTexCoord2f(1.0f, 1.0f);
+            glVertex3f(12.0f, -6.0f, 0.0f);
+            glTexCoord2f(1.0f, 0.0f);
+            glVertex3f(12.0f, 6.0f, 0.0f);
+            glTexCoord2f(0.0f, 0.0f);
+            glVertex3f(-12.0f, 6.0f, 0.0f);
+            glEnd();
+        }
+        scene.tileLayer.endPass();
+        glFinish();
+    }
+    const double fragments = 10.0 * layers * width * height;
+    return (cpuSeconds() - cpu0) * 1e9 / fragments;
+}
+
 Cost clearCost(int frames) {
     glFinish();
     const double cpu0 = cpuSeconds(), wall0 = wallSeconds();
@@ -127,9 +192,8 @@ int main(int argc, char** argv) {
     const Size sizes[] = {
         {1280, 720, "1280x720", 120}, {1920, 1080, "1920x1080", 80}, {3840, 2160, "3840x2160", 30}};
 
-    std::printf(
-        "| size | 10 wedges: CPU ms/frame | wall ms | 24 wedges: CPU ms/frame | wall ms | clear only: CPU ms "
-        "| wall ms |\n|---|---|---|---|---|---|---|\n");
+    std::printf("Per finished frame: process CPU ms (all of llvmpipe's threads) / wall ms\n\n");
+    std::printf("| size | clear only | clear + logo | 10 wedges | 24 wedges |\n|---|---|---|---|---|\n");
     for (const Size& size : sizes) {
         HeadlessContext context{};
         if (!context.create(size.width, size.height))
@@ -141,6 +205,22 @@ int main(int argc, char** argv) {
         std::printf("| %s | %.2f / %.2f | %.2f / %.2f | %.2f / %.2f | %.2f / %.2f |\n", size.name,
                     floor.cpuMs, floor.wallMs, logo.cpuMs, logo.wallMs, ten.cpuMs, ten.wallMs,
                     twentyFour.cpuMs, twentyFour.wallMs);
+        context.destroy();
+    }
+
+    // How much of a 1080p frame is the fill that the picture needs.
+    {
+        HeadlessContext context{};
+        if (!context.create(1920, 1080))
+            return 1;
+        const double perFragment = fillNanosecondsPerFragment(1920, 1080);
+        std::printf("\n| 1920x1080 | fragments per frame | fill at %.2f ns CPU each, ms |\n|---|---|---|\n",
+                    perFragment);
+        for (const int entry : {0, 7}) {
+            const double fragments = fragmentsPerFrame(1920, 1080, entry, 20);
+            std::printf("| %d wedges | %.0f (%.2f per pixel) | %.2f |\n", 10 + 2 * entry, fragments,
+                        fragments / (1920.0 * 1080.0), fragments * perFragment / 1e6);
+        }
         context.destroy();
     }
 
