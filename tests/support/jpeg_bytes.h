@@ -7,6 +7,3 @@
 // first, as a baseline JPEG of high quality.
 std::vector<unsigned char> encodeJpeg(int width, int height, int components,
                                       const std::vector<unsigned char>& samples);
-
-// The bytes of a file, or an empty vector.
-std::vector<unsigned char> readFileBytes(const char* path);

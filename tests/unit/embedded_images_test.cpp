@@ -3,7 +3,7 @@
 // component, baseline, a restart marker per row of blocks, the atlas's four
 // cells in their places), and the embedded copies that the build makes of them.
 #include "platform/resource_bytes.h"
-#include "tests/support/jpeg_bytes.h"
+#include "tests/support/file_bytes.h"
 #include "tiles/mask_texture.h"
 
 #include <gtest/gtest.h>

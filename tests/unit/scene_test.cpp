@@ -116,13 +116,19 @@ TEST(WedgeSelection, PickWedgeCoversTheTableByEighths) {
     EXPECT_FALSE(rig.scene->transition.active);
 }
 
+// From idle with the 36-degree entry current, an animated pick of the
+// 15-degree entry at `now`.
+void glideFrom36To15At(KaleidoscopeScene& s, float now) {
+    s.transition.active = false;
+    s.selectWedge(0, false);
+    s.clock.currentTime = now;
+    s.selectWedge(7, true);
+}
+
 TEST(WedgeTransition, GlidesOverTwoSecondsWithEasing) {
     SceneRig rig;
     KaleidoscopeScene& s = *rig.scene;
-    s.transition.active = false;
-    s.selectWedge(0, false); // 36
-    s.clock.currentTime = 10.0f;
-    s.selectWedge(7, true); // to 15
+    glideFrom36To15At(s, 10.0f);
     EXPECT_EQ(s.currentWedge, &s.wedgeTable[7]);
     ASSERT_TRUE(s.transition.active);
     const float times[] = {10.0f, 10.5f, 11.0f, 11.5f, 12.0f};
@@ -138,10 +144,7 @@ TEST(WedgeTransition, GlidesOverTwoSecondsWithEasing) {
 TEST(WedgeTransition, ReAimingStartsFromTheAngleOnScreen) {
     SceneRig rig;
     KaleidoscopeScene& s = *rig.scene;
-    s.transition.active = false;
-    s.selectWedge(0, false);
-    s.clock.currentTime = 10.0f;
-    s.selectWedge(7, true);
+    glideFrom36To15At(s, 10.0f);
     s.clock.currentTime = 11.0f;
     s.selectWedge(1, true); // 30 degrees
     EXPECT_EQ(s.transition.startAngle, 25.5f);
@@ -159,10 +162,7 @@ TEST(WedgeTransition, ReAimingStartsFromTheAngleOnScreen) {
 TEST(WedgeTransition, AStalledTransitionIsReAimedFromItsTarget) {
     SceneRig rig;
     KaleidoscopeScene& s = *rig.scene;
-    s.transition.active = false;
-    s.selectWedge(0, false);
-    s.clock.currentTime = 10.0f;
-    s.selectWedge(7, true);
+    glideFrom36To15At(s, 10.0f);
     s.clock.currentTime = 25.0f; // long past the end, not yet stepped
     s.selectWedge(3, true);
     EXPECT_EQ(s.transition.startAngle, 15.0f);
@@ -172,10 +172,7 @@ TEST(WedgeTransition, AStalledTransitionIsReAimedFromItsTarget) {
 TEST(WedgeTransition, AnUnanimatedPickLeavesARunningTransitionAlone) {
     SceneRig rig;
     KaleidoscopeScene& s = *rig.scene;
-    s.transition.active = false;
-    s.selectWedge(0, false);
-    s.clock.currentTime = 1.0f;
-    s.selectWedge(7, true);
+    glideFrom36To15At(s, 1.0f);
     s.selectWedge(2, false);
     EXPECT_EQ(s.currentWedge, &s.wedgeTable[2]);
     EXPECT_EQ(s.transition.targetAngle, 15.0f);
@@ -188,9 +185,7 @@ TEST(WedgeTransition, TheDrawnWedgeIsTheBlendWhileRunning) {
     SceneRig rig;
     KaleidoscopeScene& s = *rig.scene;
     rig.frameAt(33);
-    s.transition.active = false;
-    s.selectWedge(0, false);
-    s.selectWedge(7, true); // at 0.033
+    glideFrom36To15At(s, s.currentTime()); // at 0.033
     rig.frameAt(1033);
     EXPECT_EQ(s.drawnWedge, &s.transition.blendWedge);
     EXPECT_NEAR(s.drawnWedge->angle, 25.5f, 1e-4);

@@ -17,20 +17,9 @@
 #endif
 #include <windows.h>
 
-namespace {
+#include "tests/support/file_bytes.h"
 
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return bytes;
-    unsigned char buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
-    return bytes;
-}
+namespace {
 
 TEST(SystemCounter, RunsForwardAtItsStatedRate) {
     const Counter counter = systemCounter();
@@ -56,7 +45,7 @@ TEST(LookupResource, FindsTheEmbeddedImagesByteForByte) {
                           {"LOGO_MASK", ZELLIK_RESOURCE_DIR "/logo.jpg"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<unsigned char> expected = readFile(c.file);
+        const std::vector<unsigned char> expected = readFileBytes(c.file);
         ASSERT_FALSE(expected.empty()) << "cannot read " << c.file;
         ResourceBytes bytes{nullptr, 0};
         ASSERT_TRUE(lookupResource(c.name, &bytes));

@@ -15,22 +15,11 @@
 #endif
 #include <windows.h>
 
+#include "tests/support/file_bytes.h"
+
 namespace {
 
 const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return bytes;
-    unsigned char buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
-    return bytes;
-}
 
 struct SaverResources : testing::Test {
     HMODULE module = nullptr;
@@ -213,7 +202,7 @@ TEST_F(SaverResources, ImagesAreTheJpegFilesByteForByte) {
                   {"LOGO_MASK", ZELLIK_RESOURCE_DIR "/logo.jpg"}};
     for (const auto& image : images) {
         SCOPED_TRACE(image.name);
-        const std::vector<unsigned char> expected = readFile(image.file);
+        const std::vector<unsigned char> expected = readFileBytes(image.file);
         ASSERT_GT(expected.size(), 2u);
         EXPECT_EQ(bytes(RT_RCDATA, image.name), expected)
             << "the executable carries another version of " << image.file << " (stale build?)";

@@ -1,0 +1,7 @@
+// The bytes of a file, for tests that compare what a program carries with
+// the files it was built from.
+#pragma once
+#include <vector>
+
+// The whole file, or an empty vector when it cannot be read.
+std::vector<unsigned char> readFileBytes(const char* path);
