@@ -14,3 +14,8 @@ std::vector<unsigned char> readFileBytes(const char* path) {
     std::fclose(file);
     return bytes;
 }
+
+std::string fileText(const char* path) {
+    const std::vector<unsigned char> bytes = readFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}

@@ -14,3 +14,13 @@ HeadlessContext& testContext(int32_t width, int32_t height) {
     }
     return context;
 }
+
+Picture grabPicture() {
+    const HeadlessContext& context = testContext();
+    Picture picture;
+    picture.width = context.width;
+    picture.height = context.height;
+    picture.rgba.resize(size_t(context.width) * size_t(context.height) * 4);
+    context.readPixels(picture.rgba.data());
+    return picture;
+}

@@ -1,5 +1,6 @@
-// A scene on a headless context and a millisecond counter the test moves by
-// hand, and a way to count the random draws an operation makes.
+// A scene on the test process's headless context and a millisecond counter
+// the test moves by hand, and a way to count the random draws an operation
+// makes.
 #pragma once
 #include "scene/kaleidoscope_scene.h"
 #include "tests/support/gl_test_context.h"
@@ -10,9 +11,9 @@ struct SceneRig {
     SteppedCounter counter{1000, 1, 0};
     std::unique_ptr<KaleidoscopeScene> scene;
 
-    explicit SceneRig(uint32_t seed = 7) {
-        testContext();
-        scene = std::make_unique<KaleidoscopeScene>(320, 240, seed, counter.counter());
+    explicit SceneRig(uint32_t seed = 7, int32_t width = 320, int32_t height = 240) {
+        testContext(width, height);
+        scene = std::make_unique<KaleidoscopeScene>(width, height, seed, counter.counter());
     }
     TileLayer& layer() { return scene->tileLayer; }
     void setTime(float seconds) { scene->clock.currentTime = seconds; }

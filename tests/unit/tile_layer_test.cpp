@@ -1,7 +1,6 @@
 // The tile layer and its sprites: lives, respawns, the drift of the shared
-// zoom and spin, and the number and order of random draws that fix them.
+// zoom and spin, and the random draws that fix them.
 #include "platform/gl.h"
-#include "scene/kaleidoscope_scene.h"
 #include "tests/support/scene_rig.h"
 
 #include <gtest/gtest.h>
@@ -10,174 +9,143 @@
 
 namespace {
 
-TEST(TileLayer, ConstructionDrawsFive) {
-    SceneRig rig(11);
-    TileLayer fresh{};
-    const RandomGenerator before = rig.scene->random;
-    fresh.setUp(rig.scene.get(), false);
-    EXPECT_EQ(drawsBetween(before, rig.scene->random), 5);
-    EXPECT_GE(fresh.zoom, 1.0f);
-    EXPECT_LE(fresh.zoom, 2.0f);
-    EXPECT_GE(fresh.spin, 0.0f);
-    EXPECT_LE(fresh.spin, 360.0f);
-    EXPECT_EQ(fresh.cellCount, 4);
-    EXPECT_EQ(fresh.driftLength, 0);
-}
-
-TEST(TileSprite, RespawnDrawCounts) {
+// What a respawn takes from the layer and how many numbers it draws: 8
+// synchronised, 10 on its own, 11 when it also picks a random cell.
+TEST(TileSprite, RespawnLooksAndDraws) {
     SceneRig rig(11);
     TileLayer& layer = rig.layer();
-    TileSprite sprite{};
-    sprite.phase = 0.0f;
-    struct Case {
-        bool sync;
-        bool randomCells;
+    const struct {
+        bool sync, randomCells;
         int draws;
-    };
-    for (const Case c :
-         {Case{true, true, 8}, Case{true, false, 8}, Case{false, false, 10}, Case{false, true, 11}}) {
-        layer.syncSprites = c.sync;
-        layer.randomCells = c.randomCells;
-        const RandomGenerator before = rig.scene->random;
-        sprite.respawnSprite(layer);
-        EXPECT_EQ(drawsBetween(before, rig.scene->random), c.draws) << c.sync << c.randomCells;
-    }
-}
-
-TEST(TileSprite, SynchronisedRespawnTakesTheSharedLooks) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    layer.syncSprites = true;
+    } cases[] = {{true, true, 8}, {true, false, 8}, {false, false, 10}, {false, true, 11}};
     layer.spin = 123.5f;
     layer.zoom = 1.75f;
     layer.currentCell = 3;
-    TileSprite sprite{};
-    sprite.respawnSprite(layer);
-    EXPECT_EQ(sprite.spin, 123.5f);
-    EXPECT_EQ(sprite.scale, 2.0f);
-    EXPECT_EQ(sprite.cell, 3);
-    EXPECT_GE(sprite.alpha, 0.5f);
-    EXPECT_LE(sprite.alpha, 1.0f);
-    EXPECT_LE(sprite.y, 0.0f);
-    EXPECT_GE(sprite.y, -2.4f);
-    EXPECT_GE(sprite.z, 0.0f);
-    EXPECT_LE(sprite.z, 2.0f);
-}
-
-TEST(TileSprite, UnsynchronisedRespawnBeforeTheFirstFrameKeepsTheLayerCell) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    layer.syncSprites = false;
-    layer.randomCells = false;
-    layer.currentCell = 2;
-    TileSprite sprite{};
-    for (int i = 0; i < 20; ++i) {
-        sprite.respawnSprite(layer);
-        EXPECT_EQ(sprite.cell, 2);
-        EXPECT_LE(sprite.spin, 2.0f * layer.spin);
-        EXPECT_LE(sprite.scale, layer.zoom + 0.25f);
+    for (const auto& c : cases) {
+        layer.syncSprites = c.sync;
+        layer.randomCells = c.randomCells;
+        int tinted = 0, otherCells = 0;
+        for (int i = 0; i < 400; ++i) {
+            TileSprite s{};
+            const RandomGenerator before = rig.scene->random;
+            s.respawnSprite(layer);
+            ASSERT_EQ(drawsBetween(before, rig.scene->random), c.draws) << c.sync << c.randomCells;
+            tinted += s.tinted;
+            otherCells += s.cell != 3 ? 1 : 0;
+            EXPECT_TRUE(s.alpha >= 0.5f && s.alpha <= 1.0f && s.y >= -2.4f && s.y <= 0.0f && s.z >= 0 &&
+                        s.z <= 2);
+            EXPECT_TRUE(s.red >= 0 && s.red < 1 && s.green >= 0 && s.green < 1 && s.blue >= 0 && s.blue < 1);
+            if (c.sync) {
+                EXPECT_EQ(s.spin, 123.5f);
+                EXPECT_EQ(s.scale, 2.0f);
+            } else {
+                EXPECT_TRUE(s.spin >= 0 && s.spin <= 247.0f && s.scale >= 0.25f && s.scale <= 2.0f);
+            }
+        }
+        // One tile in four is tinted; only an unsynchronised respawn with
+        // random cells leaves the layer's cell.
+        EXPECT_NEAR(tinted, 100, 30) << c.sync << c.randomCells;
+        if (c.sync || !c.randomCells) {
+            EXPECT_EQ(otherCells, 0);
+        } else {
+            EXPECT_NEAR(otherCells, 300, 40);
+        }
     }
 }
 
 TEST(TileSprite, TextureRectangleOfEachCell) {
     SceneRig rig(11);
     TileLayer& layer = rig.layer();
-    ASSERT_EQ(layer.atlas().width, 1024);
-    ASSERT_EQ(layer.atlas().height, 1024);
     layer.syncSprites = true;
-    const float expected[4][2] = {{0.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.5f}, {0.5f, 0.5f}};
-    for (int cell = 0; cell < 4; ++cell) {
-        layer.currentCell = cell;
-        TileSprite sprite{};
-        sprite.respawnSprite(layer);
-        EXPECT_EQ(sprite.texLeft, expected[cell][0]);
-        EXPECT_EQ(sprite.texTop, expected[cell][1]);
-        EXPECT_EQ(sprite.texWidth, 0.5f);
-        EXPECT_EQ(sprite.texHeight, 0.5f);
+    const float corners[5][4] = {{0, 0, 0.5f, 0.5f},
+                                 {0.5f, 0, 0.5f, 0.5f},
+                                 {0, 0.5f, 0.5f, 0.5f},
+                                 {0.5f, 0.5f, 0.5f, 0.5f},
+                                 {0, 0, 1, 1}};
+    for (int cell = 0; cell < 5; ++cell) {
+        layer.currentCell = cell % 4;
+        if (cell == 4) // without an atlas the whole (empty) texture stands in
+            layer.textures[0].width = layer.textures[0].height = 0;
+        TileSprite s{};
+        s.respawnSprite(layer);
+        const float got[4] = {s.texLeft, s.texTop, s.texWidth, s.texHeight};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(got[i], corners[cell][i]) << "cell " << cell;
+        }
     }
 }
 
-TEST(TileSprite, WithoutAnAtlasTheRectangleStaysFinite) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    layer.textures[0].width = 0;
-    layer.textures[0].height = 0;
-    TileSprite sprite{};
-    sprite.respawnSprite(layer);
-    EXPECT_TRUE(std::isfinite(sprite.texLeft) && std::isfinite(sprite.texTop));
-    EXPECT_TRUE(std::isfinite(sprite.texWidth) && std::isfinite(sprite.texHeight));
+// A tile crosses the wedge from x = -chord to 2 chord in 16 seconds, turning
+// by its spin; a life ends only when the phase passes 1, and however late
+// the update, one respawn keeps the 16-second schedule.
+TEST(TileSprite, LivesAndRespawns) {
+    const struct {
+        float birth, now;
+        float phase, xPerChord, birthAfter;
+        int driftSteps;
+    } lives[] = {
+        {0, 0, 0, -1, 0, 0},
+        {-8, 0, 0.5f, 0.5f, -8, 0},
+        {-16, 0, 1, 2, -16, 0},
+        {0, 16.0f / 3, 1.0f / 3, 0, 0, 0},
+        {-16, 0.5f, 0.5f / 16, 0.5f / 16 * 3 - 1, 0, 1},
+        {0, 52, 0.25f, -0.25f, 48, 1},
+    };
+    for (const auto& l : lives) {
+        SceneRig rig(11);
+        TileLayer& layer = rig.layer();
+        layer.driftLength = 3; // no new drift segment
+        layer.driftCount = 0;
+        TileSprite& s = layer.sprites[0];
+        s.birthTime = l.birth;
+        rig.setTime(l.now);
+        s.updateSprite(layer);
+        const float chord = rig.scene->currentWedge->chord;
+        EXPECT_FLOAT_EQ(s.phase, l.phase) << l.birth << " at " << l.now;
+        EXPECT_NEAR(s.x, l.xPerChord * chord, 1e-5) << l.birth << " at " << l.now;
+        EXPECT_FLOAT_EQ(s.rotation, s.phase * s.spin);
+        EXPECT_NEAR(s.birthTime, l.birthAfter, 1e-5);
+        EXPECT_EQ(layer.driftCount, l.driftSteps);
+    }
 }
 
-TEST(TileSprite, InitialSpawnsStaggerTheLives) {
+TEST(TileLayer, StartAndFirstFrame) {
     SceneRig rig(11);
-    const TileLayer& layer = rig.layer();
+    TileLayer& layer = rig.layer();
     EXPECT_EQ(layer.sprites[0].birthTime, 0.0f);
     EXPECT_EQ(layer.sprites[1].birthTime, -8.0f);
     EXPECT_EQ(layer.sprites[2].birthTime, -16.0f);
-}
-
-TEST(TileSprite, AnUpdateAtTimeZeroRespawnsNothing) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
+    EXPECT_TRUE(layer.zoom >= 1 && layer.zoom <= 2 && layer.spin >= 0 && layer.spin <= 360);
+    EXPECT_EQ(layer.cellCount, 4);
+    // At time 0 nothing respawns and nothing is drawn from the generator.
     const RandomGenerator before = rig.scene->random;
-    rig.setTime(0.0f);
     layer.updateTiles();
     EXPECT_EQ(drawsBetween(before, rig.scene->random), 0);
-    const float chord = rig.scene->currentWedge->chord;
-    EXPECT_EQ(layer.sprites[1].phase, 0.5f);
-    EXPECT_FLOAT_EQ(layer.sprites[1].x, chord / 2.0f);
-    EXPECT_EQ(layer.sprites[0].x, -chord);
-    EXPECT_EQ(layer.sprites[2].phase, 1.0f); // exactly 1 does not end a life
-    EXPECT_FLOAT_EQ(layer.sprites[2].x, 2.0f * chord);
     EXPECT_EQ(layer.driftLength, 0);
-}
-
-TEST(TileSprite, TheFirstPositiveTimeRespawnsTheThirdTileAndOpensADrift) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
+    // The first positive time ends the third tile's life: the first drift
+    // step opens a segment and leaves zoom and spin where they are.
     const float zoom = layer.zoom, spin = layer.spin;
+    layer.randomCells = false;
     rig.setTime(0.033f);
     layer.updateTiles();
     EXPECT_TRUE(layer.randomCells);
-    EXPECT_GE(layer.driftLength, 1);
-    EXPECT_LE(layer.driftLength, 3);
+    EXPECT_TRUE(layer.driftLength >= 1 && layer.driftLength <= 3);
     EXPECT_EQ(layer.driftCount, 0);
-    EXPECT_EQ(layer.zoom, zoom); // the opening step leaves both where they are
+    EXPECT_EQ(layer.zoom, zoom);
     EXPECT_EQ(layer.spin, spin);
-    // Born at -16, its life ended just after 0: the new one keeps the
-    // schedule, born at 0 and already 33 ms in.
     EXPECT_NEAR(layer.sprites[2].birthTime, 0.0f, 1e-5);
-    EXPECT_NEAR(layer.sprites[2].phase, 0.033f / 16.0f, 1e-6);
 }
 
-TEST(TileSprite, PositionAcrossALife) {
+TEST(TileLayer, UpdateTurnsRandomCellsOnBeforeAnyTile) {
     SceneRig rig(11);
     TileLayer& layer = rig.layer();
-    TileSprite& sprite = layer.sprites[0];
-    const float chord = rig.scene->currentWedge->chord;
-    sprite.birthTime = 0.0f;
-    rig.setTime(16.0f / 3.0f);
-    sprite.updateSprite(layer);
-    EXPECT_NEAR(sprite.x, 0.0f, 1e-6);
-    EXPECT_FLOAT_EQ(sprite.rotation, sprite.spin / 3.0f);
-    rig.setTime(16.0f);
-    sprite.updateSprite(layer);
-    EXPECT_FLOAT_EQ(sprite.x, 2.0f * chord);
-    EXPECT_EQ(sprite.birthTime, 0.0f);
-}
-
-TEST(TileSprite, AStallLongerThanALifeRespawnsOnceKeepingTheFraction) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    TileSprite& sprite = layer.sprites[0];
-    sprite.birthTime = 0.0f;
-    layer.driftLength = 3;
-    layer.driftCount = 0;
-    rig.setTime(52.0f); // 3.25 lives
-    sprite.updateSprite(layer);
-    EXPECT_EQ(sprite.phase, 0.25f);
-    EXPECT_EQ(sprite.birthTime, 48.0f);
-    EXPECT_EQ(layer.driftCount, 1); // one drift step only
+    layer.randomCells = false;
+    layer.syncSprites = false;
+    layer.driftLength = 100; // no new segment: syncSprites stays false
+    layer.sprites[0].birthTime = -20.0f;
+    const RandomGenerator before = rig.scene->random;
+    layer.updateTiles();
+    EXPECT_EQ(drawsBetween(before, rig.scene->random), 11);
 }
 
 TEST(TileLayer, DriftSegmentOfLengthTwo) {
@@ -190,12 +158,12 @@ TEST(TileLayer, DriftSegmentOfLengthTwo) {
     layer.spinFrom = 100.0f;
     layer.spinShift = 200.0f;
     const RandomGenerator before = rig.scene->random;
-    layer.driftStep();
-    EXPECT_FLOAT_EQ(layer.zoom, 1.5f); // p = 1/2, s = 1/2
-    EXPECT_FLOAT_EQ(layer.spin, 200.0f);
-    layer.driftStep();
-    EXPECT_FLOAT_EQ(layer.zoom, 1.8f); // p = 1, the targets
-    EXPECT_FLOAT_EQ(layer.spin, 300.0f);
+    const float expected[2][2] = {{1.5f, 200.0f}, {1.8f, 300.0f}}; // p = 1/2 (s = 1/2), then the targets
+    for (const auto& e : expected) {
+        layer.driftStep();
+        EXPECT_FLOAT_EQ(layer.zoom, e[0]);
+        EXPECT_FLOAT_EQ(layer.spin, e[1]);
+    }
     EXPECT_EQ(drawsBetween(before, rig.scene->random), 0);
     layer.driftStep(); // the third opens a new segment from there
     EXPECT_EQ(layer.driftCount, 0);
@@ -204,74 +172,45 @@ TEST(TileLayer, DriftSegmentOfLengthTwo) {
     EXPECT_FLOAT_EQ(layer.zoom, 1.8f);
 }
 
-TEST(TileLayer, DriftTargetsLieInTheOppositeBand) {
-    int zoomMoves = 0, spinMoves = 0, wedgePicks = 0;
+// An opening step draws 4 numbers (length, sync, cell, the wedge question),
+// one more inside pickWedge, then 1 or 2 each for zoom and spin; a moving
+// zoom or spin heads for the band it is not in (1.5 goes down, 180 goes up).
+TEST(TileLayer, OpeningStepsAcrossSeeds) {
+    int zoomMoves = 0, spinMoves = 0, wedgePicks = 0, synced = 0;
     for (uint32_t seed = 0; seed < 400; ++seed) {
         SceneRig rig(seed);
         TileLayer& layer = rig.layer();
-        // Equal to the band limits: a zoom of 1.5 goes down, a spin of 180 up.
         layer.zoom = 1.5f;
         layer.spin = 180.0f;
-        layer.driftCount = 0;
-        layer.driftLength = 0;
-        const bool wasActive = rig.scene->transition.active;
-        layer.driftStep();
-        wedgePicks += (!wasActive && rig.scene->transition.active) ? 1 : 0;
-        if (layer.zoomShift != 0.0f) {
-            ++zoomMoves;
-            const float target = layer.zoomFrom + layer.zoomShift;
-            EXPECT_GE(target, 1.0f - 1e-6f);
-            EXPECT_LE(target, 1.5f + 1e-6f);
-        }
-        if (layer.spinShift != 0.0f) {
-            ++spinMoves;
-            const float target = layer.spinFrom + layer.spinShift;
-            EXPECT_GE(target, 180.0f - 1e-4f);
-            EXPECT_LE(target, 360.0f + 1e-4f);
-        }
-    }
-    // Each moves about half the time; a wedge change is asked about a tenth.
-    EXPECT_GT(zoomMoves, 140);
-    EXPECT_LT(zoomMoves, 260);
-    EXPECT_GT(spinMoves, 140);
-    EXPECT_LT(spinMoves, 260);
-    EXPECT_GT(wedgePicks, 15);
-    EXPECT_LT(wedgePicks, 80);
-}
-
-TEST(TileLayer, OpeningDrawsInOrder) {
-    // 3 draws, 1 for the wedge question (+1 inside pickWedge), then 1 or 2
-    // for the zoom and 1 or 2 for the spin.
-    for (uint32_t seed = 0; seed < 50; ++seed) {
-        SceneRig rig(seed);
-        TileLayer& layer = rig.layer();
         layer.driftCount = layer.driftLength = 0;
-        const bool wasActive = rig.scene->transition.active;
-        const float startTime = rig.scene->transition.startTime;
+        rig.scene->transition.active = false;
         rig.setTime(100.0f);
         const RandomGenerator before = rig.scene->random;
         layer.driftStep();
-        const bool picked =
-            rig.scene->transition.active && (!wasActive || rig.scene->transition.startTime != startTime);
-        const int expected =
-            4 + (picked ? 1 : 0) + (layer.zoomShift != 0.0f ? 2 : 1) + (layer.spinShift != 0.0f ? 2 : 1);
-        EXPECT_EQ(drawsBetween(before, rig.scene->random), expected) << seed;
+        const bool picked = rig.scene->transition.active;
+        const bool zoomMoved = layer.zoomShift != 0, spinMoved = layer.spinShift != 0;
+        EXPECT_EQ(drawsBetween(before, rig.scene->random), 4 + picked + 1 + zoomMoved + 1 + spinMoved)
+            << seed;
+        EXPECT_TRUE(layer.currentCell >= 0 && layer.currentCell < 4);
+        if (zoomMoved) {
+            EXPECT_TRUE(layer.zoomFrom + layer.zoomShift >= 1.0f - 1e-6f &&
+                        layer.zoomFrom + layer.zoomShift <= 1.5f);
+        }
+        if (spinMoved) {
+            EXPECT_TRUE(layer.spinFrom + layer.spinShift >= 180.0f &&
+                        layer.spinFrom + layer.spinShift <= 360.0f);
+        }
+        zoomMoves += zoomMoved;
+        spinMoves += spinMoved;
+        wedgePicks += picked;
+        synced += layer.syncSprites;
     }
-}
-
-TEST(TileLayer, UpdateTurnsRandomCellsOnBeforeAnyTile) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    layer.randomCells = false;
-    layer.syncSprites = false;
-    layer.driftCount = 0;
-    layer.driftLength = 100; // no new segment: syncSprites stays false
-    layer.sprites[0].birthTime = -20.0f;
-    const RandomGenerator before = rig.scene->random;
-    rig.setTime(0.0f);
-    layer.updateTiles();
-    EXPECT_TRUE(layer.randomCells);
-    EXPECT_EQ(drawsBetween(before, rig.scene->random), 11);
+    // Each moves half the time, the layer syncs half the time, and a wedge
+    // change is asked for a tenth of the time.
+    EXPECT_NEAR(zoomMoves, 200, 60);
+    EXPECT_NEAR(spinMoves, 200, 60);
+    EXPECT_NEAR(synced, 200, 60);
+    EXPECT_NEAR(wedgePicks, 40, 25);
 }
 
 TEST(TileLayer, TearDownReleasesTexturesEvenWhenLoadsFailed) {

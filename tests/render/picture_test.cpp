@@ -1,0 +1,239 @@
+// What a person sees, on real llvmpipe pixels: the wedge symmetry the
+// mirrors give and its lack without them, black masks as holes, the tiles'
+// tint and opacity, the logo strip's colour, opacity and place, and the
+// state a frame leaves for the next.
+#include "platform/gl.h"
+#include "platform/resource_bytes.h"
+#include "tests/support/scene_rig.h"
+#include "tiles/mask_texture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int32_t kWidth = 640, kHeight = 480;
+// The plane z = 0 as the camera sees it: 5.5 units from the centre to the
+// top edge, pixels square.
+constexpr double kPixelsPerUnit = kHeight / 11.0;
+
+struct RenderRig : SceneRig {
+    explicit RenderRig(uint32_t seed) : SceneRig(seed, kWidth, kHeight) {}
+    // Runs about five seconds (before the first respawn after the start),
+    // then draws one frame with table wedge `entry`.
+    Picture frameWithWedge(int entry, uint32_t flags) {
+        for (int64_t ms = 33; ms < 5000; ms += 33)
+            frameAt(ms, flags);
+        scene->transition.active = false;
+        scene->selectWedge(entry, false);
+        frameAt(5033, flags);
+        return grabPicture();
+    }
+    // Draws the layer as it stands, without advancing anything.
+    Picture drawOnly(bool mirrors) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+        scene->mirrorsOn = mirrors;
+        scene->drawMirrored(*scene->currentWedge);
+        return grabPicture();
+    }
+    // One tile alone at the centre, the other two invisible.
+    TileSprite& lone(int cell) {
+        for (TileSprite& s : layer().sprites)
+            s.alpha = 0.0f;
+        TileSprite& tile = layer().sprites[0];
+        tile = TileSprite{};
+        tile.scale = 2.0f;
+        tile.alpha = 1.0f;
+        tile.texLeft = 0.5f * float(cell % 2);
+        tile.texTop = 0.5f * float(cell / 2);
+        tile.texWidth = tile.texHeight = 0.5f;
+        return tile;
+    }
+};
+
+int brightness(const unsigned char* c) {
+    return (c[0] + c[1] + c[2]) / 3;
+}
+
+TEST(Picture, MirrorsGiveTheWedgeSymmetry) {
+    for (const int entry : {0, 7}) { // 10 and 24 wedges
+        for (const uint32_t seed : {42u, 7u}) {
+            RenderRig rig(seed);
+            const Picture p = rig.frameWithWedge(entry, kRenderMirrors);
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", entry " << entry);
+            ASSERT_GT(measurePicture(p).lit, 8.0) << "the picture is nearly black";
+            // The reflection maps pixels onto pixels and is exact; the turn
+            // by two wedges resamples, so it is given some slack.
+            const Difference reflected = symmetryDifference(p, 0.0, true);
+            const Difference turned = symmetryDifference(p, 2.0 * rig.scene->wedgeTable[entry].angle, false);
+            EXPECT_LT(reflected.mean, 0.5);
+            EXPECT_LT(reflected.bigShare, 0.001);
+            EXPECT_LT(turned.mean, 3.0);
+            EXPECT_LT(turned.bigShare, 0.01);
+            std::string why;
+            EXPECT_TRUE(judgePicture(p, "kaleidoscope", &why)) << why;
+        }
+    }
+}
+
+TEST(Picture, WithoutMirrorsTheLayerIsDrawnOnceUnclipped) {
+    RenderRig rig(42);
+    const Picture p = rig.frameWithWedge(0, 0);
+    EXPECT_GT(symmetryDifference(p, 0.0, true).bigShare, 0.1);
+    EXPECT_GT(symmetryDifference(p, 72.0, false).bigShare, 0.1);
+    std::string why;
+    EXPECT_TRUE(judgePicture(p, "plain", &why)) << why;
+    // Unclipped: tiles reach right of the vertical centre line, where the
+    // first wedge alone would leave the picture black.
+    long litRight = 0;
+    for (int y = 0; y < kHeight * 3 / 4; ++y)
+        for (int x = kWidth / 2 + 4; x < kWidth; ++x)
+            litRight += brightness(p.at(x, y)) > 10;
+    EXPECT_GT(litRight, 500);
+}
+
+// Cell 0 is a design on a black surround: the surround lets the black
+// behind show through, the design covers it in the tile's colour.
+TEST(Picture, BlackInTheMaskIsTransparent) {
+    RenderRig rig(42);
+    rig.lone(0);
+    const Picture p = rig.drawOnly(false);
+    const int cx = kWidth / 2, cy = kHeight / 2, half = int(2.0 * kPixelsPerUnit);
+    long lit = 0, edge = 0, bright = 0;
+    for (int d = -half + 2; d < half - 2; ++d)
+        for (const int side : {-half + 2, half - 3}) {
+            lit += (brightness(p.at(cx + d, cy + side)) > 60) + (brightness(p.at(cx + side, cy + d)) > 60);
+            edge += 2;
+        }
+    for (int y = cy - half / 2; y < cy + half / 2; ++y)
+        for (int x = cx - half / 2; x < cx + half / 2; ++x)
+            bright += p.at(x, y)[0] > 200;
+    EXPECT_LT(double(lit) / edge, 0.05);
+    EXPECT_GT(bright, 100) << "the design should be opaque white";
+}
+
+// A tinted tile takes its colour, an untinted one white, whatever colour it
+// drew; both at their own opacity over the mask.
+TEST(Picture, TilesTakeTheirTintAndOpacity) {
+    RenderRig rig(42);
+    struct Look {
+        int32_t tinted;
+        float alpha, red, green, blue;
+    };
+    const Look white{0, 1, 1, 0.5f, 0.25f}, looks[] = {{1, 1, 1, 0.5f, 0.25f}, {0, 0.5f, 0.2f, 0.9f, 0.4f}};
+    auto draw = [&](const Look& look) {
+        TileSprite& tile = rig.lone(3);
+        tile.tinted = look.tinted;
+        tile.alpha = look.alpha;
+        tile.red = look.red;
+        tile.green = look.green;
+        tile.blue = look.blue;
+        return rig.drawOnly(false);
+    };
+    const Picture w = draw(white);
+    const double expected[2][3] = {{1, 0.5, 0.25}, {0.5, 0.5, 0.5}};
+    for (int i = 0; i < 2; ++i) {
+        const Picture p = draw(looks[i]);
+        int worst = 0, lit = 0;
+        for (int y = kHeight / 2 - 90; y < kHeight / 2 + 90; ++y) // the tile's square, clear of the logo
+            for (int x = kWidth / 2 - 90; x < kWidth / 2 + 90; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    worst = std::max(
+                        worst, std::abs(p.at(x, y)[c] - int(std::lround(w.at(x, y)[c] * expected[i][c]))));
+                    lit += w.at(x, y)[c] > 200;
+                }
+        EXPECT_LE(worst, 2) << "look " << i;
+        EXPECT_GT(lit, 3000);
+    }
+}
+
+// The logo strip: 4 by 0.25 units at (5, -5), the lower right, drawn once a
+// frame neither clipped nor mirrored, its lettering the right way up, its
+// colour yellow at the start and blue after 10 pi seconds, at a tenth of the
+// mask's opacity.
+TEST(Picture, LogoStripColourOpacityAndPlace) {
+    RenderRig rig(42);
+    MaskTexture logo{};
+    ResourceBytes bytes{};
+    ASSERT_TRUE(lookupResource("LOGO_MASK", &bytes));
+    ASSERT_TRUE(decodeMaskTexture(logo, bytes.data, bytes.size));
+    for (TileSprite& s : rig.layer().sprites)
+        s.alpha = 0.0f;
+    const struct {
+        float time;
+        int channel;      // a lit one
+        double colour[3]; // every channel as a share of it
+        bool mirrors;
+    } cases[] = {{0.0f, 0, {1, 1, 0}, true}, {float(10 * M_PI), 2, {0, 0, 1}, false}};
+    for (const auto& c : cases) {
+        rig.setTime(c.time);
+        const Picture p = rig.drawOnly(c.mirrors);
+        // The mask where each pixel's centre falls, against what was drawn.
+        double sxy = 0, sx = 0, sy = 0, sxx = 0, syy = 0, n = 0;
+        int top = 0, stray = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const double u = ((x + 0.5 - kWidth / 2.0) / kPixelsPerUnit - 3.0) / 4.0;
+                const double v = ((y + 0.5 - kHeight / 2.0) / kPixelsPerUnit - 4.875) / 0.25;
+                const unsigned char* px = p.at(x, y);
+                const int lit = px[c.channel];
+                top = std::max(top, lit);
+                for (int k = 0; k < 3; ++k)
+                    stray += std::abs(px[k] - c.colour[k] * lit) > 1;
+                if (u < 0 || u >= 1 || v < 0 || v >= 1) {
+                    stray += lit > 0;
+                    continue;
+                }
+                const double mask = logo.pixels[int(v * 32) * 512 + int(u * 512)];
+                sxy += mask * lit, sx += mask, sy += lit, sxx += mask * mask, syy += double(lit) * lit, ++n;
+            }
+        const double correlation = (n * sxy - sx * sy) / std::sqrt((n * sxx - sx * sx) * (n * syy - sy * sy));
+        EXPECT_GT(correlation, 0.8) << "at " << c.time;
+        EXPECT_NEAR(top, 25.5, 1.5) << "at " << c.time;
+        EXPECT_LE(stray, 5) << "at " << c.time;
+    }
+    discardMaskPixels(logo);
+}
+
+// After a frame: blending with source alpha and texturing switched off
+// again, back faces still culled, no depth test, no clip plane, the matrix
+// stack as found, the atlas bound in the modulate environment.
+TEST(Picture, AFrameLeavesThePassState) {
+    RenderRig rig(7);
+    for (const uint32_t flags : {kRenderMirrors, 0u, kRenderMirrors}) {
+        rig.frameAt(rig.counter.value + 33, flags);
+        for (const GLenum off : {GL_BLEND, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CLIP_PLANE0, GL_CLIP_PLANE1,
+                                 GL_CLIP_PLANE2, GL_LIGHTING})
+            EXPECT_FALSE(glIsEnabled(off)) << off;
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+        const struct {
+            GLenum name;
+            GLint value;
+        } state[] = {{GL_BLEND_SRC, GL_SRC_ALPHA},
+                     {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
+                     {GL_CULL_FACE_MODE, GL_BACK},
+                     {GL_FRONT_FACE, GL_CCW},
+                     {GL_MATRIX_MODE, GL_MODELVIEW},
+                     {GL_MODELVIEW_STACK_DEPTH, 1},
+                     {GL_TEXTURE_BINDING_2D, GLint(rig.layer().atlas().textureName)}};
+        for (const auto& s : state) {
+            GLint value = 0;
+            glGetIntegerv(s.name, &value);
+            EXPECT_EQ(value, s.value) << s.name;
+        }
+        GLint env = 0;
+        GLfloat clear[4] = {};
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_EQ(env, GL_MODULATE);
+        EXPECT_EQ(clear[0] + clear[1] + clear[2], 0.0f);
+        EXPECT_EQ(clear[3], 1.0f);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+} // namespace
