@@ -60,9 +60,24 @@ void runFrameLoop(HDC deviceContext) {
     }
 }
 
+// A preview needs a real window to draw in: one that exists, has an area,
+// and sits on the desktop. A number that names none of these (0, a stale
+// handle, HWND_MESSAGE's -3, a message-only window) ends the run before
+// anything is made; a child of a message-only window would never be seen
+// and never be closed.
+bool isPreviewParent(HWND parent) {
+    RECT outer{0, 0, 0, 0};
+    if (!IsWindow(parent) || !GetWindowRect(parent, &outer) || outer.right <= outer.left ||
+        outer.bottom <= outer.top)
+        return false;
+    return GetAncestor(GetAncestor(parent, GA_ROOT), GA_PARENT) == GetDesktopWindow();
+}
+
 } // namespace
 
 void runSaverWindow(HWND parent, int showCommand) {
+    if (saverMode == SaverMode::Preview && !isPreviewParent(parent))
+        return;
     if (!registerSaverClass()) {
         showError("RegisterClass() failed:  Cannot register window class.");
         return;
