@@ -1,0 +1,240 @@
+# The Linux saver on X11 (sourced by saver_e2e.sh): $ZELLIK is the program,
+# $ZELLIK_TEST_WINDOW the X helper (tests/x11/test_window.cpp).
+export XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
+export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory GDK_BACKEND=x11
+INI=$XDG_CONFIG_HOME/zellik/zellik.ini
+HOST_CLOSE_ENDS=1 # SIGTERM, as xscreensaver ends its programs
+HOST_SECONDS=1
+
+host_begin() { xvfb_start "$WORK" 640x480x24; }
+
+host_set() {
+    local section='Software\Microsoft\Windows\CurrentVersion\Screen Savers'
+    [ "$1" = UseMirrors ] && section='Software\Quent\Dunmere'
+    mkdir -p "${INI%/*}"
+    printf '[%s]\n%s=%s\n' "$section" "$1" "$2" >>"$INI"
+}
+
+# start NAME ARGS...: the saver in the background; sets SAVER.
+start() {
+    "$ZELLIK" "${@:2}" >"$WORK/$1.out" 2>"$WORK/$1.err" &
+    SAVER=$!
+    BACKGROUND_PIDS+=("$SAVER")
+}
+host_start() { start saver --fullscreen; }
+host_close() { kill -TERM "$SAVER"; }
+host_wait() {
+    STATUS=124
+    wait_gone "$SAVER" $(($1 * 1000)) || return
+    STATUS=0
+    wait "$SAVER" || STATUS=$?
+}
+# quiet_end WHAT SECONDS: ended with status 0 and nothing on stderr.
+quiet_end() {
+    ends_within "$1" "$2"
+    [ ! -s "$WORK/$1.err" ] || fail "$1: stderr: $(cat "$WORK/$1.err")"
+}
+cursor() { timeout 10 "$ZELLIK_TEST_WINDOW" cursor -; }
+
+# The cursor is hidden full screen and back after; focus moving away ends it.
+case_focus_and_cursor() {
+    xdo mousemove 20 20
+    [ "$(cursor)" = visible ] || fail "the cursor is hidden before the saver runs"
+    "$ZELLIK_TEST_WINDOW" create 100x100 >"$WORK/other.id" &
+    BACKGROUND_PIDS+=("$!")
+    started_with_picture focus
+    [ "$(cursor)" = hidden ] || fail "the cursor is visible full screen"
+    xdo windowfocus "$(cat "$WORK/other.id")"
+    ends_within "focus loss" 1
+    [ "$(cursor)" = visible ] || fail "the cursor stays hidden after the saver"
+}
+
+# A window of its own at the size asked for: its close box or Escape ends
+# it, other input does not; --trace prints a line a frame.
+case_own_window() {
+    start own --geometry 300x200 --trace
+    local id
+    id=$(xdo search --sync --onlyvisible --name '^Zellik$' | head -n1)
+    [ "$(timeout 10 xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')" = 300x200 ] ||
+        fail "the window is not 300x200"
+    expect_picture own kaleidoscope 300x200+0+0
+    xdo mousemove 50 50 click 1 key a
+    stays "a click or a key in the trial window" 0.3
+    timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"
+    quiet_end own 1
+    [ "$(grep -c '^frame=[0-9]* t=' "$WORK/own.out")" -gt 5 ] || fail "too few frames traced"
+    start escape --trace # the default size, closed by Escape once it draws
+    id=$(xdo search --sync --onlyvisible --name '^Zellik$' | head -n1)
+    for _ in $(seq 100); do grep -q '^frame=' "$WORK/escape.out" && break; sleep 0.1; done
+    [ "$(timeout 10 xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')" = 1280x720 ] ||
+        fail "the default window is not 1280x720"
+    xdo windowfocus --sync "$id" key Escape
+    quiet_end escape 1
+}
+
+# new_window [create-single]: a 320x240 window at (0, 0) kept by a helper
+# process; sets HOST_ID and HOST_PID.
+new_window() {
+    "$ZELLIK_TEST_WINDOW" "${1:-create}" 320x240 >"$WORK/host.id" &
+    HOST_PID=$!
+    BACKGROUND_PIDS+=("$HOST_PID")
+    for _ in $(seq 50); do [ -s "$WORK/host.id" ] && break; sleep 0.1; done
+    HOST_ID=$(cat "$WORK/host.id")
+}
+
+# Drawing into a window someone else made (--window-id in hex or decimal, a
+# single-buffered one through a child, $XSCREENSAVER_WINDOW, the root): only
+# there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly.
+case_given_window() {
+    local how
+    for how in "hex TERM" "decimal KILL" "single KILL" "env INT" "root TERM"; do
+        set -- $how
+        case $1 in
+        hex) new_window && start hex --window-id "$(printf '0x%x' "$HOST_ID")" ;;
+        decimal) new_window && start decimal -p "$HOST_ID" ;;
+        single) new_window create-single && start single -p "$HOST_ID" ;;
+        env) new_window && XSCREENSAVER_WINDOW=$(printf '0x%x' "$HOST_ID") start env --root ;;
+        root) start root -root ;;
+        esac
+        if [ "$1" = root ]; then
+            expect_picture root kaleidoscope
+        else
+            expect_picture "$1" kaleidoscope 320x240+0+0
+            shot "$WORK/right.png" && "$ZELLIK_PICTURE" "$WORK/right.png" black 320x480+320+0 >/dev/null ||
+                fail "$1: drew outside its window"
+        fi
+        [ "$1" != single ] || [ "$(timeout 10 xwininfo -children -id "$HOST_ID" | grep -c '^ *0x')" = 1 ] ||
+            fail "single: no child window to draw double-buffered"
+        xdo mousemove 100 100 click 1 key a
+        stays "$1: input in a given window" 0.3
+        if [ "$2" = KILL ]; then kill -KILL "$HOST_PID"; else kill "-$2" "$SAVER"; fi
+        quiet_end "$1" 3 # the context's teardown may take a while on a loaded machine
+        [ -z "${HOST_PID:-}" ] || kill -KILL "$HOST_PID" 2>/dev/null
+        HOST_PID=""
+    done
+}
+
+# Everything that goes wrong is one line on stderr and a non-zero status;
+# a settings file that cannot be stored stays whole.
+case_errors() {
+    local line
+    while IFS='|' read -r status pattern display args; do
+        local got=0 d=${display:-$DISPLAY}
+        [ "$d" != none ] || d=""
+        DISPLAY=$d timeout 10 "$ZELLIK" $args >/dev/null 2>"$WORK/err" || got=$?
+        [ "$got" = "$status" ] && [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q -- "$pattern" "$WORK/err" ||
+            fail "'$args': status $got, stderr: $(cat "$WORK/err")"
+    done <<'EOF'
+2|unknown option '--sparkle'||--sparkle
+2|not a window id||--window-id 12ab
+2|not a window size||--geometry 0x10
+2|conflicts||--root --fullscreen
+2|is not on or off||-c --mirrors=sideways
+1|no X display (DISPLAY is not set)|none|--fullscreen
+1|cannot open X display ':999'|:999|--root
+1|zellik -c --mirrors|none|-c
+1|no window 0x7ffff0||--window-id 0x7ffff0
+EOF
+    line=$(XSCREENSAVER_WINDOW=junk timeout 10 "$ZELLIK" --root 2>&1)
+    [[ $line == *"XSCREENSAVER_WINDOW='junk'"* ]] || fail "a bad XSCREENSAVER_WINDOW: $line"
+    xvfb_stop "$XVFB_PID"
+    xvfb_start "$WORK" 320x240x24 -extension GLX
+    line=$(timeout 10 "$ZELLIK" --fullscreen 2>&1)
+    [[ $line == *"no GLX"* ]] || fail "a display without GLX: $line"
+    # An unwritable settings folder, as an ordinary account (permissions do not stop root).
+    host_set UseMirrors 1
+    cp "$INI" "$WORK/before.ini"
+    cp "$ZELLIK" "$WORK/zellik" && chmod 755 "$WORK/zellik" "$XDG_CONFIG_HOME" && chmod 555 "${INI%/*}"
+    chmod 644 "$INI"
+    line=$(DISPLAY= setpriv --reuid=65534 --regid=65534 --clear-groups "$WORK/zellik" -c --mirrors off 2>&1)
+    [ $? = 1 ] && [[ $line == *"Permission denied"* ]] || fail "an unwritable store: $line"
+    cmp -s "$WORK/before.ini" "$INI" && [ "$(ls "${INI%/*}")" = zellik.ini ] || fail "the old file changed"
+    chmod 755 "${INI%/*}"
+}
+
+# The settings without a display: -c --mirrors stores in place, keeping
+# every other line; a malformed value is named in one warning.
+case_settings_cli() {
+    DISPLAY= "$ZELLIK" -c --mirrors off || fail "the first store failed"
+    [ "$(cat "$INI")" = $'[Software\\Quent\\Dunmere]\nUseMirrors=0' ] || fail "new file: $(cat "$INI")"
+    [ "$(stat -c %a "${INI%/*}")" = 700 ] || fail "the settings folder is not private"
+    printf '# top\n[Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers]\nMouse Threshold = lots\n' >"$INI"
+    printf '[software\\quent\\dunmere]\nUseMirrors = 0 ; by hand\n[Other]\nKey=value\n' >>"$INI"
+    cp "$INI" "$WORK/expected.ini"
+    sed -i 's/UseMirrors = 0/UseMirrors = 1/' "$WORK/expected.ini"
+    DISPLAY= "$ZELLIK" -c --mirrors on 2>"$WORK/err" || fail "the store failed"
+    cmp -s "$INI" "$WORK/expected.ini" || fail "not stored in place: $(cat "$INI")"
+    DISPLAY= "$ZELLIK" -c --no-mirrors 2>/dev/null && grep -q 'UseMirrors = 0 ; by hand' "$INI" || fail "--no-mirrors"
+    [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q '"Mouse Threshold"' "$WORK/err" || fail "warning: $(cat "$WORK/err")"
+}
+
+# The GTK dialog: Space toggles "Use Mirrors", Enter stores it; Escape and
+# the close box store nothing.
+case_config_dialog() {
+    local keys stored id
+    for keys in "space Return|UseMirrors=0" "space Return|UseMirrors=1" "space Escape|" "space close|"; do
+        stored=${keys#*|}
+        cp "$INI" "$WORK/before.ini" 2>/dev/null
+        start dialog -c
+        id=$(xdo search --sync --onlyvisible --name '^Config dialog$' | head -n1)
+        xdo windowfocus --sync "$id" && sleep 0.3
+        for key in ${keys%|*}; do
+            if [ "$key" = close ]; then timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"; else xdo key "$key"; fi
+            sleep 0.2
+        done
+        ends_within dialog 5
+        if [ -n "$stored" ]; then
+            grep -qx "$stored" "$INI" || fail "$keys: stored $(cat "$INI")"
+        else
+            cmp -s "$WORK/before.ini" "$INI" || fail "$keys: the file changed"
+        fi
+    done
+}
+
+# A real client: xscreensaver's daemon, told by ~/.xscreensaver to run
+# "GL: zellik --root" alone, shows our picture when activated and ends our
+# process when deactivated. It runs no programs as root, so as root an
+# ordinary account of the test's own runs it.
+case_xscreensaver() {
+    command -v xscreensaver >/dev/null || { echo "SKIP: xscreensaver is not installed"; exit 77; }
+    local account=$(id -un) home
+    if [ "$(id -u)" = 0 ]; then
+        account=zellik-test
+        id "$account" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$account"
+    fi
+    home=$(getent passwd "$account" | cut -d: -f6)
+    as_account() { runuser -u "$account" -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
+    cp "$ZELLIK" "$WORK/zellik" && chmod 755 "$WORK/zellik"
+    [ ! -e "$home/.xscreensaver" ] || mv "$home/.xscreensaver" "$WORK/saved"
+    printf 'mode: one\nselected: 0\ntimeout: 1:00:00\nlock: False\nsplash: False\nfade: False\nunfade: False\n' \
+        >"$home/.xscreensaver"
+    printf 'dpmsEnabled: False\nprograms: GL: %s --root \\n\n' "$WORK/zellik" >>"$home/.xscreensaver"
+    chown "$account" "$home/.xscreensaver"
+    trap 'as_account timeout 10 xscreensaver-command -exit; rm -f "$home/.xscreensaver";
+          [ ! -e "$WORK/saved" ] || mv "$WORK/saved" "$home/.xscreensaver"; session_cleanup' EXIT
+    as_account xscreensaver -no-splash >"$WORK/daemon.log" 2>&1 &
+    BACKGROUND_PIDS+=("$!")
+    for _ in $(seq 50); do as_account timeout 5 xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.2; done
+    as_account timeout 10 xscreensaver-command -activate >/dev/null 2>&1 || fail "activate: $(cat "$WORK/daemon.log")"
+    for _ in $(seq 100); do SAVER=$(pgrep -u "$account" -f "^$WORK/zellik --root") && break; sleep 0.1; done
+    [ -n "$SAVER" ] || fail "xscreensaver did not start zellik: $(tail -n 5 "$WORK/daemon.log")"
+    tr '\0' '\n' <"/proc/$SAVER/environ" | grep -q '^XSCREENSAVER_WINDOW=' || fail "no XSCREENSAVER_WINDOW"
+    expect_picture xscreensaver kaleidoscope
+    as_account timeout 10 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "deactivate failed"
+    wait_gone "$SAVER" 5000 || fail "zellik still runs after -deactivate"
+}
+
+# cmake --install puts the saver where xscreensaver looks for it.
+case_install() {
+    timeout 60 cmake --install "$ZELLIK_BUILD" --prefix "$WORK/stage" >"$WORK/install.log" 2>&1 || fail "$(cat "$WORK/install.log")"
+    local file
+    for file in libexec/xscreensaver/zellik share/xscreensaver/config/zellik.xml share/man/man6/zellik.6 \
+        share/applications/zellik.desktop; do
+        [ -f "$WORK/stage/$file" ] || fail "missing $file"
+    done
+    "$WORK/stage/libexec/xscreensaver/zellik" --help | grep -q -- '--root' || fail "the installed program does not run"
+    grep -q '^Exec=/.*/libexec/xscreensaver/zellik$' "$WORK/stage/share/applications/zellik.desktop" || fail "Exec="
+    xmllint --noout "$WORK/stage/share/xscreensaver/config/zellik.xml" || fail "zellik.xml is not well-formed"
+    MANWIDTH=80 man -l "$WORK/stage/share/man/man6/zellik.6" 2>"$WORK/man.err" | grep -q 'GL: zellik --root' &&
+        [ ! -s "$WORK/man.err" ] || fail "the manual page: $(cat "$WORK/man.err")"
+}
