@@ -1,11 +1,11 @@
-// The resources of the built zellik.scr, read back through the Win32 resource
-// functions as Windows itself reads them: the dialog template that the
-// configuration dialog runs on, the description string of the display
-// settings' list, the icon, the images the mask loader decodes, the manifest.
+// The resources of the built zellik.scr, read back through the Win32
+// resource functions as Windows reads them: the dialog template, the
+// description string of the display settings' list, the icon, the images the
+// mask loader decodes, the manifest.
+#include "tests/support/file_bytes.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,43 +15,32 @@
 #endif
 #include <windows.h>
 
-#include "tests/support/file_bytes.h"
-
 namespace {
 
-const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+using Bytes = std::vector<unsigned char>;
 
 struct SaverResources : testing::Test {
     HMODULE module = nullptr;
-
     void SetUp() override {
         module = LoadLibraryExA(ZELLIK_SCR_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr) << "cannot open " << ZELLIK_SCR_PATH;
     }
-    void TearDown() override {
-        if (module != nullptr)
-            FreeLibrary(module);
-    }
-
-    // The bytes of one resource in language 1033, or empty.
-    std::vector<unsigned char> bytes(LPCSTR type, LPCSTR name) const {
-        HRSRC found = FindResourceExA(module, type, name, kEnglishUs);
-        if (found == nullptr)
-            return {};
-        const DWORD size = SizeofResource(module, found);
-        const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(module, found)));
-        if (data == nullptr)
-            return {};
-        return std::vector<unsigned char>(data, data + size);
+    void TearDown() override { FreeLibrary(module); }
+    // One resource in language 1033 (English, United States), or nothing.
+    Bytes bytes(LPCSTR type, LPCSTR name) const {
+        HRSRC found = FindResourceExA(module, type, name, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        const auto* data =
+            found ? static_cast<const unsigned char*>(LockResource(LoadResource(module, found))) : nullptr;
+        return data ? Bytes(data, data + SizeofResource(module, found)) : Bytes{};
     }
 };
 
-// Reads a dialog template field by field, in the order the template stores them.
+// A dialog template read field by field, in the order it stores them: words,
+// double words, and strings that may be "#n" ordinals.
 struct TemplateReader {
-    const std::vector<unsigned char>& data;
+    const Bytes& data;
     size_t at = 0;
-
-    uint16_t word() {
+    uint32_t word() {
         uint16_t v = 0;
         if (at + 2 <= data.size())
             std::memcpy(&v, data.data() + at, 2);
@@ -60,170 +49,112 @@ struct TemplateReader {
     }
     uint32_t dword() {
         const uint32_t low = word();
-        return low | (static_cast<uint32_t>(word()) << 16);
+        return low | word() << 16;
     }
-    int16_t shortValue() { return static_cast<int16_t>(word()); }
-    // A string or, after 0xFFFF, an ordinal written as "#n".
     std::string text() {
-        uint16_t c = word();
+        uint32_t c = word();
         if (c == 0xFFFF)
             return "#" + std::to_string(word());
         std::string s;
-        while (c != 0) {
-            s += static_cast<char>(c);
-            c = word();
-        }
+        for (; c != 0; c = word())
+            s += char(c);
         return s;
     }
-    void alignDword() { at = (at + 3) & ~static_cast<size_t>(3); }
+    std::string fields(int words) { // signed 16-bit values, separated by blanks
+        std::string s;
+        for (int i = 0; i < words; ++i)
+            s += std::to_string(int16_t(word())) + (i + 1 < words ? " " : "");
+        return s;
+    }
 };
 
-struct ControlTemplate {
-    uint32_t style;
-    uint32_t extendedStyle;
-    int16_t x, y, cx, cy;
-    int16_t id;
-    std::string className;
-    std::string text;
-};
-
-TEST_F(SaverResources, ConfigDialogTemplateIsExactlyTheOneTheDialogCodeExpects) {
-    const std::vector<unsigned char> data = bytes(RT_DIALOG, MAKEINTRESOURCEA(104));
+TEST_F(SaverResources, ConfigDialogTemplate) {
+    const Bytes data = bytes(RT_DIALOG, MAKEINTRESOURCEA(104));
     ASSERT_FALSE(data.empty());
     TemplateReader r{data};
-    EXPECT_EQ(r.dword(), 0x80C800C0u); // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+    // WS_POPUP, WS_CAPTION, WS_SYSMENU, DS_MODALFRAME and DS_SETFONT; no
+    // extended style; 7 controls at 0, 0, 228 by 102; no menu, the default
+    // class, the caption, 8-point "MS Sans Serif".
+    EXPECT_EQ(r.dword(), 0x80C800C0u);
     EXPECT_EQ(r.dword(), 0u);
-    const uint16_t count = r.word();
-    ASSERT_EQ(count, 7);
-    EXPECT_EQ(r.shortValue(), 0);
-    EXPECT_EQ(r.shortValue(), 0);
-    EXPECT_EQ(r.shortValue(), 228);
-    EXPECT_EQ(r.shortValue(), 102);
-    EXPECT_EQ(r.text(), ""); // no menu
-    EXPECT_EQ(r.text(), ""); // the default dialog class
-    EXPECT_EQ(r.text(), "Config dialog");
-    EXPECT_EQ(r.word(), 8);
+    ASSERT_EQ(r.word(), 7u);
+    EXPECT_EQ(r.fields(4), "0 0 228 102");
+    for (const char* text : {"", "", "Config dialog"})
+        EXPECT_EQ(r.text(), text);
+    EXPECT_EQ(r.word(), 8u);
     EXPECT_EQ(r.text(), "MS Sans Serif");
-
-    const ControlTemplate expected[] = {
-        {0x50010001, 0, 172, 4, 50, 14, 1, "#128", "OK"},
-        {0x50010000, 0, 172, 23, 50, 14, 2, "#128", "Cancel"},
-        {0x50020000, 0, 7, 78, 100, 8, -1, "#130", ""},
-        {0x50020000, 0, 7, 55, 53, 8, -1, "#130", ""},
-        {0x50020000, 0, 7, 63, 49, 8, -1, "#130", ""},
-        {0x50010003, 0, 9, 14, 52, 10, 1001, "#128", "Use Mirrors"},
-        {0x50020000, 0, 7, 34, 36, 8, -1, "#130", "Version 1.0"},
-    };
-    for (const ControlTemplate& e : expected) {
-        SCOPED_TRACE(e.id == -1 ? e.text : std::to_string(e.id));
-        r.alignDword();
-        ControlTemplate c{};
-        c.style = r.dword();
-        c.extendedStyle = r.dword();
-        c.x = r.shortValue();
-        c.y = r.shortValue();
-        c.cx = r.shortValue();
-        c.cy = r.shortValue();
-        c.id = r.shortValue();
-        c.className = r.text();
-        c.text = r.text();
-        const uint16_t extra = r.word();
-        r.at += extra;
-        EXPECT_EQ(c.style, e.style);
-        EXPECT_EQ(c.extendedStyle, e.extendedStyle);
-        EXPECT_EQ(c.x, e.x);
-        EXPECT_EQ(c.y, e.y);
-        EXPECT_EQ(c.cx, e.cx);
-        EXPECT_EQ(c.cy, e.cy);
-        EXPECT_EQ(c.id, e.id);
-        EXPECT_EQ(c.className, e.className);
-        // The three credit lines are our own wording: present, not pinned.
-        if (e.text.empty())
-            EXPECT_FALSE(c.text.empty());
-        else
-            EXPECT_EQ(c.text, e.text);
+    // Style, extended style, x y cx cy id, class (#128 button, #130 static),
+    // text; the three credit lines are our own wording, present, not pinned.
+    const struct {
+        uint32_t style;
+        const char* place;
+        const char* className;
+        const char* text;
+    } controls[] = {{0x50010001, "172 4 50 14 1", "#128", "OK"},
+                    {0x50010000, "172 23 50 14 2", "#128", "Cancel"},
+                    {0x50020000, "7 78 100 8 -1", "#130", nullptr},
+                    {0x50020000, "7 55 53 8 -1", "#130", nullptr},
+                    {0x50020000, "7 63 49 8 -1", "#130", nullptr},
+                    {0x50010003, "9 14 52 10 1001", "#128", "Use Mirrors"},
+                    {0x50020000, "7 34 36 8 -1", "#130", "Version 1.0"}};
+    for (const auto& c : controls) {
+        r.at = (r.at + 3) & ~size_t(3);
+        EXPECT_EQ(r.dword(), c.style) << c.place;
+        EXPECT_EQ(r.dword(), 0u) << c.place;
+        EXPECT_EQ(r.fields(5), c.place);
+        EXPECT_EQ(r.text(), c.className) << c.place;
+        const std::string text = r.text();
+        EXPECT_TRUE(c.text == nullptr ? !text.empty() : text == c.text) << c.place << ": " << text;
+        r.at += r.word(); // creation data
     }
 }
 
-TEST_F(SaverResources, DescriptionIsStringOneAndTheOnlyStringOfItsBlock) {
+TEST_F(SaverResources, StringIconImagesAndManifest) {
+    // String 1 is the description, alone in its block.
     char text[64] = {};
-    EXPECT_EQ(LoadStringA(module, 1, text, sizeof text), 19);
+    for (UINT id = 0; id < 16; ++id)
+        EXPECT_EQ(LoadStringA(module, id, text, sizeof text), id == 1 ? 19 : 0) << id;
+    LoadStringA(module, 1, text, sizeof text);
     EXPECT_STREQ(text, "Zellik screen saver");
-    for (UINT id = 0; id < 16; ++id) {
-        if (id == 1)
-            continue;
-        EXPECT_EQ(LoadStringA(module, id, text, sizeof text), 0) << "string " << id;
-    }
-}
 
-TEST_F(SaverResources, IconGroupOneHoldsTwoSixteenColourImagesWithMasks) {
-    const std::vector<unsigned char> group = bytes(RT_GROUP_ICON, MAKEINTRESOURCEA(1));
-    // Header of 6 bytes and two directory entries of 14.
-    ASSERT_EQ(group.size(), 34u);
-    EXPECT_EQ(group[2] | group[3] << 8, 1); // icons, not cursors
-    ASSERT_EQ(group[4] | group[5] << 8, 2);
-    struct Entry {
+    // Icon group 1: a 32 x 32 and a 16 x 16 image of 16 colours with masks.
+    const Bytes group = bytes(RT_GROUP_ICON, MAKEINTRESOURCEA(1));
+    ASSERT_EQ(group.size(), 34u); // a header of 6 bytes and two entries of 14
+    EXPECT_EQ(group[2] | group[3] << 8, 1);
+    EXPECT_EQ(group[4] | group[5] << 8, 2);
+    const struct {
         int side;
         uint32_t size;
-        int id;
-    };
-    const Entry entries[] = {{32, 744, 1}, {16, 296, 2}};
+    } icons[] = {{32, 744}, {16, 296}};
     for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(entries[i].side);
         const unsigned char* e = group.data() + 6 + 14 * i;
-        EXPECT_EQ(e[0], entries[i].side);
-        EXPECT_EQ(e[1], entries[i].side);
-        EXPECT_EQ(e[2], 16);            // colours
-        EXPECT_EQ(e[6] | e[7] << 8, 4); // bits per pixel
         uint32_t size = 0;
         std::memcpy(&size, e + 8, 4);
-        EXPECT_EQ(size, entries[i].size);
-        EXPECT_EQ(e[12] | e[13] << 8, entries[i].id);
-
-        const std::vector<unsigned char> image = bytes(RT_ICON, MAKEINTRESOURCEA(entries[i].id));
-        ASSERT_EQ(image.size(), entries[i].size);
+        EXPECT_TRUE(e[0] == icons[i].side && e[1] == icons[i].side && e[2] == 16 && e[6] == 4 &&
+                    size == icons[i].size && e[12] == i + 1);
+        const Bytes image = bytes(RT_ICON, MAKEINTRESOURCEA(i + 1));
+        ASSERT_EQ(image.size(), icons[i].size);
         BITMAPINFOHEADER header{};
         std::memcpy(&header, image.data(), sizeof header);
-        EXPECT_EQ(header.biWidth, entries[i].side);
-        EXPECT_EQ(header.biHeight, 2 * entries[i].side); // colours and mask
-        EXPECT_EQ(header.biPlanes, 1);
-        EXPECT_EQ(header.biBitCount, 4);
+        EXPECT_TRUE(header.biWidth == icons[i].side && header.biHeight == 2 * icons[i].side &&
+                    header.biPlanes == 1 && header.biBitCount == 4);
     }
-    // Windows builds an icon from the group: the 32 x 32 image at the system size.
-    HICON icon = LoadIconA(module, MAKEINTRESOURCEA(1));
-    EXPECT_NE(icon, nullptr);
-}
+    EXPECT_NE(LoadIconA(module, MAKEINTRESOURCEA(1)), nullptr);
 
-TEST_F(SaverResources, ImagesAreTheJpegFilesByteForByte) {
-    const struct {
-        const char* name;
-        const char* file;
-    } images[] = {{"JPEG_ZELLIK_MASK", ZELLIK_RESOURCE_DIR "/atlas.jpg"},
-                  {"LOGO_MASK", ZELLIK_RESOURCE_DIR "/logo.jpg"}};
-    for (const auto& image : images) {
-        SCOPED_TRACE(image.name);
-        const std::vector<unsigned char> expected = readFileBytes(image.file);
-        ASSERT_GT(expected.size(), 2u);
-        EXPECT_EQ(bytes(RT_RCDATA, image.name), expected)
-            << "the executable carries another version of " << image.file << " (stale build?)";
-    }
-}
+    // The images are the committed files, byte for byte.
+    EXPECT_EQ(bytes(RT_RCDATA, "JPEG_ZELLIK_MASK"), readFileBytes(ZELLIK_RESOURCE_DIR "/atlas.jpg"));
+    EXPECT_EQ(bytes(RT_RCDATA, "LOGO_MASK"), readFileBytes(ZELLIK_RESOURCE_DIR "/logo.jpg"));
 
-BOOL CALLBACK countName(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-TEST_F(SaverResources, OneManifestDeclaresPerMonitorDpiAwareness) {
+    // One manifest, per-monitor DPI aware.
     int manifests = 0;
-    EnumResourceNamesA(module, RT_MANIFEST, countName, reinterpret_cast<LONG_PTR>(&manifests));
+    EnumResourceNamesA(
+        module, RT_MANIFEST,
+        [](HMODULE, LPCSTR, LPSTR, LONG_PTR n) -> BOOL { return ++*reinterpret_cast<int*>(n) > 0; },
+        reinterpret_cast<LONG_PTR>(&manifests));
     EXPECT_EQ(manifests, 1);
-    const std::vector<unsigned char> data = bytes(RT_MANIFEST, MAKEINTRESOURCEA(1));
+    const Bytes data = bytes(RT_MANIFEST, MAKEINTRESOURCEA(1));
     const std::string manifest(data.begin(), data.end());
-    EXPECT_NE(
-        manifest.find(
-            "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"),
-        std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
     EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
 }
 

@@ -1,6 +1,5 @@
-// The settings against the real registry of the Wine prefix. Each test
-// starts with neither key present and writes the values it needs the way a
-// user or the system would.
+// The settings against the real registry of the Wine prefix, written the
+// way a user or the system would.
 #include "host/win32/registry_settings.h"
 
 #include <windows.h>
@@ -16,176 +15,98 @@ void deleteKeys() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kSystemSaverKey);
 }
 
-void setValue(const char* keyName, const char* name, DWORD type, const void* data, DWORD size) {
+void setValue(const char* keyName, const char* name, DWORD type, const std::string& data) {
     HKEY key = nullptr;
     ASSERT_EQ(
         RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        0);
+    if (name != nullptr)
+        RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size()));
     RegCloseKey(key);
-}
-
-void setDword(const char* keyName, const char* name, DWORD value) {
-    setValue(keyName, name, REG_DWORD, &value, sizeof value);
 }
 
 bool keyExists(const char* keyName) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    const bool exists = RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return true;
+    return exists;
 }
 
-// Settings full of values that no read produces, so that a field left alone
-// shows.
-SaverSettings scribbled() {
-    SaverSettings s{};
-    s.passwordDelay = 0xDEAD;
-    s.mouseThreshold = -777;
-    s.checkingPassword = 1;
-    s.useMirrors = 0xBEEF;
-    return s;
-}
-
-class RegistrySettingsTest : public ::testing::Test {
-  protected:
+struct RegistrySettingsTest : ::testing::Test {
     void SetUp() override { deleteKeys(); }
     void TearDown() override { deleteKeys(); }
 };
 
-TEST_F(RegistrySettingsTest, DefaultsWithoutKeys) {
-    SaverSettings s = scribbled();
-    readSystemSettings(s);
-    readSaverSettings(s);
-    EXPECT_EQ(s.passwordDelay, 15u);
-    EXPECT_EQ(s.mouseThreshold, 50);
-    EXPECT_EQ(s.checkingPassword, 0);
-    EXPECT_EQ(s.useMirrors, 1u);
-    // Reading creates nothing.
-    EXPECT_FALSE(keyExists(kOwnSaverKey));
-    EXPECT_FALSE(keyExists(kSystemSaverKey));
+const std::string kDword5("\x05\0\0\0", 4), kDword300("\x2C\x01\0\0", 4), kMinus10("\xF6\xFF\xFF\xFF", 4);
+
+// One stored value at a time, read by both reads from settings full of
+// values no read produces: a value of at most four bytes of any type is a
+// little-endian integer (fewer bytes fill the low ones); longer data, a
+// missing value or a missing key leave that value's default (15, 50, 1)
+// and nothing else; the reads create no key.
+TEST_F(RegistrySettingsTest, ReadsWhatIsStoredOrTheDefault) {
+    const struct {
+        const char* key;
+        const char* name; // null: only the key
+        DWORD type;
+        std::string data;
+        uint32_t delay;
+        int32_t threshold;
+        uint32_t mirrors;
+    } rows[] = {
+        {nullptr, nullptr, 0, "", 15, 50, 1},
+        {kSystemSaverKey, "Password Delay", REG_DWORD, kDword300, 300, 50, 1},
+        {kSystemSaverKey, "Password Delay", REG_BINARY, std::string(4, '\0'), 0, 50, 1},
+        {kSystemSaverKey, "Password Delay", REG_SZ, "60000", 15, 50, 1},
+        {kSystemSaverKey, "Mouse Threshold", REG_BINARY, kMinus10, 15, -10, 1},
+        {kSystemSaverKey, "Mouse Threshold", REG_SZ, std::string("100", 4), 15, 0x00303031, 1},
+        {kSystemSaverKey, nullptr, 0, "", 15, 50, 1},
+        {kOwnSaverKey, "UseMirrors", REG_DWORD, kDword5, 15, 50, 5},
+        {kOwnSaverKey, "UseMirrors", REG_BINARY, std::string(4, '\0'), 15, 50, 0},
+        {kOwnSaverKey, "UseMirrors", REG_BINARY, std::string(8, '\0'), 15, 50, 1},
+        {kOwnSaverKey, "UseMirrors", REG_SZ, std::string("mirrors off", 12), 15, 50, 1},
+        {kOwnSaverKey, "UseMirrors", REG_BINARY, "\x07", 15, 50, 7},
+        {kOwnSaverKey, "SomethingElse", REG_DWORD, kDword5, 15, 50, 1},
+    };
+    for (const auto& row : rows) {
+        deleteKeys();
+        if (row.key != nullptr)
+            setValue(row.key, row.name, row.type, row.data);
+        SaverSettings s{nullptr, 0xDEAD, -777, {0, 0}, 0, 1, 0, 0xBEEF};
+        readSystemSettings(s);
+        EXPECT_EQ(s.useMirrors, 0xBEEFu); // not this read's field
+        readSaverSettings(s);
+        const std::string what = row.name != nullptr ? row.name : "no value";
+        EXPECT_EQ(s.passwordDelay, row.delay) << what;
+        EXPECT_EQ(s.mouseThreshold, row.threshold) << what;
+        EXPECT_EQ(s.useMirrors, row.mirrors) << what;
+        EXPECT_EQ(s.checkingPassword, 0);
+        if (row.key == nullptr) {
+            EXPECT_FALSE(keyExists(kOwnSaverKey) || keyExists(kSystemSaverKey));
+        }
+    }
 }
 
-TEST_F(RegistrySettingsTest, SystemValuesAsStored) {
-    setDword(kSystemSaverKey, "Password Delay", 300);
-    setDword(kSystemSaverKey, "Mouse Threshold", 7);
-    SaverSettings s = scribbled();
-    readSystemSettings(s);
-    EXPECT_EQ(s.passwordDelay, 300u);
-    EXPECT_EQ(s.mouseThreshold, 7);
-    EXPECT_EQ(s.checkingPassword, 0);
-    EXPECT_EQ(s.useMirrors, 0xBEEFu); // not this read's field
-}
-
-TEST_F(RegistrySettingsTest, OneSystemValueMissingKeepsItsDefault) {
-    setDword(kSystemSaverKey, "Mouse Threshold", 12);
-    SaverSettings s = scribbled();
-    readSystemSettings(s);
-    EXPECT_EQ(s.passwordDelay, 15u);
-    EXPECT_EQ(s.mouseThreshold, 12);
-
-    deleteKeys();
-    setDword(kSystemSaverKey, "Password Delay", 0);
-    s = scribbled();
-    readSystemSettings(s);
-    EXPECT_EQ(s.passwordDelay, 0u);
-    EXPECT_EQ(s.mouseThreshold, 50);
-}
-
-TEST_F(RegistrySettingsTest, SystemValuesOfAnyTypeUpToFourBytes) {
-    // The type is not looked at: four binary bytes are a little-endian integer,
-    // and a negative threshold stays negative.
-    const unsigned char delay[4] = {0x2C, 0x01, 0x00, 0x00};
-    const unsigned char threshold[4] = {0xF6, 0xFF, 0xFF, 0xFF};
-    setValue(kSystemSaverKey, "Password Delay", REG_BINARY, delay, 4);
-    setValue(kSystemSaverKey, "Mouse Threshold", REG_BINARY, threshold, 4);
-    SaverSettings s = scribbled();
-    readSystemSettings(s);
-    EXPECT_EQ(s.passwordDelay, 300u);
-    EXPECT_EQ(s.mouseThreshold, -10);
-
-    // Longer data is treated as missing.
-    setValue(kSystemSaverKey, "Mouse Threshold", REG_SZ, "100", 4);
-    setValue(kSystemSaverKey, "Password Delay", REG_SZ, "60000", 6);
-    s = scribbled();
-    readSystemSettings(s);
-    EXPECT_EQ(s.passwordDelay, 15u);
-    EXPECT_EQ(s.mouseThreshold, 0x00303031); // "100" and its terminator, four bytes
-}
-
-TEST_F(RegistrySettingsTest, UseMirrorsDwordAsStored) {
-    setDword(kOwnSaverKey, "UseMirrors", 5);
-    SaverSettings s = scribbled();
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 5u);
-    EXPECT_EQ(s.passwordDelay, 0xDEADu); // not this read's field
-
-    setDword(kOwnSaverKey, "UseMirrors", 0);
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 0u);
-}
-
-TEST_F(RegistrySettingsTest, UseMirrorsTooLongIsMissing) {
-    setValue(kOwnSaverKey, "UseMirrors", REG_SZ, "mirrors off", 12);
-    SaverSettings s = scribbled();
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 1u);
-
-    const unsigned char eight[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-    setValue(kOwnSaverKey, "UseMirrors", REG_BINARY, eight, 8);
-    s = scribbled();
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 1u);
-
-    // Four bytes of any type are read as they are.
-    setValue(kOwnSaverKey, "UseMirrors", REG_BINARY, eight, 4);
-    s = scribbled();
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 0u);
-}
-
-TEST_F(RegistrySettingsTest, ShortDataFillsTheLowBytes) {
-    const unsigned char one[1] = {0x07};
-    setValue(kOwnSaverKey, "UseMirrors", REG_BINARY, one, 1);
-    SaverSettings s = scribbled();
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 7u);
-}
-
-TEST_F(RegistrySettingsTest, KeyWithoutValueKeepsDefault) {
-    setDword(kOwnSaverKey, "SomethingElse", 0);
-    SaverSettings s = scribbled();
-    readSaverSettings(s);
-    EXPECT_EQ(s.useMirrors, 1u);
-}
-
-TEST_F(RegistrySettingsTest, WriteCreatesTheKeyAndStoresADword) {
-    ASSERT_FALSE(keyExists(kOwnSaverKey));
-    SaverSettings s = scribbled();
-    s.useMirrors = 0;
-    writeSaverSettings(s);
-    ASSERT_TRUE(keyExists(kOwnSaverKey));
-
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kOwnSaverKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-    DWORD type = 0;
-    DWORD value = 0xFFFFFFFF;
-    DWORD size = sizeof value;
-    ASSERT_EQ(RegQueryValueExA(key, "UseMirrors", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(value, 0u);
-
-    // What was written is what the next run reads; the system key is never
-    // written.
-    s.useMirrors = 1;
-    writeSaverSettings(s);
-    SaverSettings next = scribbled();
-    readSaverSettings(next);
-    EXPECT_EQ(next.useMirrors, 1u);
+// The write creates the saver's key and stores a REG_DWORD that the next run
+// reads; the system key is never written.
+TEST_F(RegistrySettingsTest, WriteStoresADwordTheNextRunReads) {
+    for (const uint32_t value : {0u, 1u}) {
+        SaverSettings s{};
+        s.useMirrors = value;
+        writeSaverSettings(s);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kOwnSaverKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+        DWORD type = 0, stored = 0xFFFF, size = 8;
+        ASSERT_EQ(
+            RegQueryValueExA(key, "UseMirrors", nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size), 0);
+        RegCloseKey(key);
+        EXPECT_EQ(type, DWORD(REG_DWORD));
+        EXPECT_EQ(size, 4u);
+        EXPECT_EQ(stored, value);
+        SaverSettings next{};
+        readSaverSettings(next);
+        EXPECT_EQ(next.useMirrors, value);
+    }
     EXPECT_FALSE(keyExists(kSystemSaverKey));
 }
 

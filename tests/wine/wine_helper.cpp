@@ -40,13 +40,15 @@ int preview(const char* saver, const char* stopFile) {
     parentClass.lpszClassName = "ZellikPreviewParent";
     RegisterClassA(&parentClass);
     // Framed, so that its outer and client rectangles differ.
-    HWND parent = CreateWindowExA(0, "ZellikPreviewParent", "Zellik preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  100, 80, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND parent =
+        CreateWindowExA(0, "ZellikPreviewParent", "Zellik preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        100, 80, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     pumpFor(100);
     RECT outer{}, inner{};
     GetWindowRect(parent, &outer);
     std::printf("outer %ld %ld\n", outer.right - outer.left, outer.bottom - outer.top);
-    std::string line = "\"" + std::string(saver) + "\" /p " + std::to_string(reinterpret_cast<intptr_t>(parent));
+    std::string line =
+        "\"" + std::string(saver) + "\" /p " + std::to_string(reinterpret_cast<intptr_t>(parent));
     STARTUPINFOA startUp{};
     startUp.cb = sizeof startUp;
     PROCESS_INFORMATION process{};
@@ -66,14 +68,14 @@ int preview(const char* saver, const char* stopFile) {
     DWORD code = 1;
     for (int i = 0; i < 200 && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0; ++i)
         pumpFor(50);
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code)) {
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(process.hProcess, &code)) {
         std::printf("exit %lu\n", code);
     } else {
         std::printf("exit timeout\n");
         TerminateProcess(process.hProcess, 1);
     }
-    const bool sized = child != nullptr &&
-                       inner.right - inner.left == outer.right - outer.left &&
+    const bool sized = child != nullptr && inner.right - inner.left == outer.right - outer.left &&
                        inner.bottom - inner.top == outer.bottom - outer.top;
     return sized && code == 0 ? 0 : 1;
 }
