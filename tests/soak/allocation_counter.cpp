@@ -18,67 +18,46 @@ void __libc_free(void* pointer);
 namespace {
 
 std::atomic<bool> counting{false};
-std::atomic<uint64_t> mallocCount{0};
-std::atomic<uint64_t> newCount{0};
+std::atomic<uint64_t> mallocs{0}, news{0};
 
-void countMalloc() {
+void* count(std::atomic<uint64_t>& counter, void* pointer) {
     if (counting.load(std::memory_order_relaxed))
-        mallocCount.fetch_add(1, std::memory_order_relaxed);
-}
-
-void* countedNew(size_t size) {
-    if (counting.load(std::memory_order_relaxed))
-        newCount.fetch_add(1, std::memory_order_relaxed);
-    void* pointer = __libc_malloc(size == 0 ? 1 : size);
-    if (pointer == nullptr)
-        std::abort();
+        counter.fetch_add(1, std::memory_order_relaxed);
     return pointer;
 }
 
 } // namespace
 
 void startCountingAllocations() {
-    mallocCount = 0;
-    newCount = 0;
+    mallocs = news = 0;
     counting = true;
 }
 
 AllocationCounts stopCountingAllocations() {
     counting = false;
-    return AllocationCounts{mallocCount.load(), newCount.load()};
+    return AllocationCounts{mallocs.load(), news.load()};
 }
 
 extern "C" {
-void* malloc(size_t size) {
-    countMalloc();
-    return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-    countMalloc();
-    return __libc_calloc(count, size);
-}
-void* realloc(void* pointer, size_t size) {
-    countMalloc();
-    return __libc_realloc(pointer, size);
-}
-void* memalign(size_t alignment, size_t size) {
-    countMalloc();
-    return __libc_memalign(alignment, size);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-    countMalloc();
-    return __libc_memalign(alignment, size);
-}
+void* malloc(size_t size) { return count(mallocs, __libc_malloc(size)); }
+void* calloc(size_t n, size_t size) { return count(mallocs, __libc_calloc(n, size)); }
+void* realloc(void* pointer, size_t size) { return count(mallocs, __libc_realloc(pointer, size)); }
+void* memalign(size_t alignment, size_t size) { return count(mallocs, __libc_memalign(alignment, size)); }
+void* aligned_alloc(size_t alignment, size_t size) { return count(mallocs, __libc_memalign(alignment, size)); }
 int posix_memalign(void** out, size_t alignment, size_t size) {
-    countMalloc();
-    *out = __libc_memalign(alignment, size);
+    *out = count(mallocs, __libc_memalign(alignment, size));
     return *out == nullptr ? 12 /* ENOMEM */ : 0;
 }
 void free(void* pointer) { __libc_free(pointer); }
 }
 
-void* operator new(size_t size) { return countedNew(size); }
-void* operator new[](size_t size) { return countedNew(size); }
+void* operator new(size_t size) {
+    void* pointer = count(news, __libc_malloc(size == 0 ? 1 : size));
+    if (pointer == nullptr)
+        std::abort();
+    return pointer;
+}
+void* operator new[](size_t size) { return operator new(size); }
 void operator delete(void* pointer) noexcept { __libc_free(pointer); }
 void operator delete[](void* pointer) noexcept { __libc_free(pointer); }
 void operator delete(void* pointer, size_t) noexcept { __libc_free(pointer); }
