@@ -6,7 +6,8 @@
 #
 #   saver_e2e.sh HOST CASE
 #
-# A host file defines:
+# A host file defines (and may redefine session.sh's shot, screen_size,
+# pointer, key and click for a display that is not X):
 #   host_begin               the display (and anything else) the saver needs
 #   host_set NAME VALUE      stores "Mouse Threshold", "Password Delay" or "UseMirrors"
 #   host_start               starts the full-screen saver in the background; sets SAVER
@@ -20,12 +21,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/$1.sh"
 SAVER=""
 host_begin || fail "the host did not start"
-read -r WIDTH HEIGHT < <(timeout 10 xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')
+read -r WIDTH HEIGHT < <(screen_size)
 CX=$((WIDTH / 2))
 CY=$((HEIGHT / 2))
 
 started_with_picture() {
-    xdo mousemove "$CX" "$CY"
+    pointer "$CX" "$CY"
     host_start
     expect_picture "$1" "${2:-kaleidoscope}"
     alive "$SAVER" || fail "$1: ended before any input"
@@ -48,14 +49,14 @@ stays() {
 case_picture() {
     expect_picture before black
     started_with_picture picture
-    xdo key a
+    key
     ends_within "a key" "$HOST_SECONDS"
     expect_picture after black
 }
 
 case_button() {
     started_with_picture button
-    xdo click 1
+    click
     ends_within "a click" "$HOST_SECONDS"
 }
 
@@ -64,11 +65,11 @@ case_button() {
 case_threshold() {
     host_set "Mouse Threshold" 12
     started_with_picture threshold
-    xdo mousemove $((CX + 12)) "$CY"
+    pointer $((CX + 12)) "$CY"
     stays "a move of exactly 12 pixels"
-    xdo mousemove $((CX - 12)) $((CY + 12))
+    pointer $((CX - 12)) $((CY + 12))
     stays "a diagonal move of 12 pixels on each axis"
-    xdo mousemove "$CX" $((CY + 13))
+    pointer "$CX" $((CY + 13))
     ends_within "a move of 13 pixels" "$HOST_SECONDS"
 }
 
@@ -78,7 +79,7 @@ case_negative_threshold() {
     host_set "Mouse Threshold" -1
     started_with_picture negative-threshold
     stays "a threshold of -1 without any move" 2
-    xdo mousemove $((CX + 1)) "$CY"
+    pointer $((CX + 1)) "$CY"
     ends_within "a move of one pixel" "$HOST_SECONDS"
 }
 
@@ -89,7 +90,7 @@ case_close() {
         ends_within "a close request" "$HOST_SECONDS"
     else
         stays "a close no input asked for"
-        xdo key a
+        key
         ends_within "a key after an unasked close" "$HOST_SECONDS"
     fi
 }
@@ -97,7 +98,7 @@ case_close() {
 case_no_mirrors() {
     host_set UseMirrors 0
     started_with_picture no-mirrors plain
-    xdo key a
+    key
     ends_within "a key" "$HOST_SECONDS"
 }
 

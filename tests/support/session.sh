@@ -27,6 +27,11 @@ fail() {
 note() { echo "-- $*"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 xdo() { timeout 10 xdotool "$@"; }
+# The display's input and size; a test of another kind of display redefines them.
+pointer() { xdo mousemove "$1" "$2"; }
+key() { xdo key "${1:-a}"; }
+click() { xdo click 1; }
+screen_size() { timeout 10 xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }'; }
 
 # alive PID: the process runs (a zombie not yet reaped counts as gone).
 alive() {
@@ -44,7 +49,7 @@ wait_gone() {
     done
 }
 
-# shot FILE: the whole X screen as a PNG.
+# shot FILE: the whole screen as a PNG.
 shot() { timeout -k 2 20 /usr/bin/import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
 
 # expect_picture WHAT kaleidoscope|plain|black [WxH+X+Y]: polls screenshots
