@@ -197,26 +197,26 @@ case_config_dialog() {
 # ordinary account of the test's own runs it.
 case_xscreensaver() {
     command -v xscreensaver >/dev/null || { echo "SKIP: xscreensaver is not installed"; exit 77; }
-    local account=$(id -un) home
+    ACCOUNT=$(id -un)
     if [ "$(id -u)" = 0 ]; then
-        account=zellik-test
-        id "$account" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$account"
+        ACCOUNT=zellik-test
+        id "$ACCOUNT" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$ACCOUNT"
     fi
-    home=$(getent passwd "$account" | cut -d: -f6)
-    as_account() { runuser -u "$account" -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
+    ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
+    as_account() { setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups env -i HOME="$ACCOUNT_HOME" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
     cp "$ZELLIK" "$WORK/zellik" && chmod 755 "$WORK/zellik"
-    [ ! -e "$home/.xscreensaver" ] || mv "$home/.xscreensaver" "$WORK/saved"
+    [ ! -e "$ACCOUNT_HOME/.xscreensaver" ] || mv "$ACCOUNT_HOME/.xscreensaver" "$WORK/saved"
     printf 'mode: one\nselected: 0\ntimeout: 1:00:00\nlock: False\nsplash: False\nfade: False\nunfade: False\n' \
-        >"$home/.xscreensaver"
-    printf 'dpmsEnabled: False\nprograms: GL: %s --root \\n\n' "$WORK/zellik" >>"$home/.xscreensaver"
-    chown "$account" "$home/.xscreensaver"
-    trap 'as_account timeout 10 xscreensaver-command -exit; rm -f "$home/.xscreensaver";
-          [ ! -e "$WORK/saved" ] || mv "$WORK/saved" "$home/.xscreensaver"; session_cleanup' EXIT
+        >"$ACCOUNT_HOME/.xscreensaver"
+    printf 'dpmsEnabled: False\nprograms: GL: %s --root \\n\n' "$WORK/zellik" >>"$ACCOUNT_HOME/.xscreensaver"
+    chown "$ACCOUNT" "$ACCOUNT_HOME/.xscreensaver"
+    trap 'rm -f "$ACCOUNT_HOME/.xscreensaver"; [ ! -e "$WORK/saved" ] || mv "$WORK/saved" "$ACCOUNT_HOME/.xscreensaver"
+          session_cleanup' EXIT
     as_account xscreensaver -no-splash >"$WORK/daemon.log" 2>&1 &
-    BACKGROUND_PIDS+=("$!")
+    BACKGROUND_PIDS+=("$!") # setpriv execs: this is the daemon itself
     for _ in $(seq 50); do as_account timeout 5 xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.2; done
     as_account timeout 10 xscreensaver-command -activate >/dev/null 2>&1 || fail "activate: $(cat "$WORK/daemon.log")"
-    for _ in $(seq 100); do SAVER=$(pgrep -u "$account" -f "^$WORK/zellik --root") && break; sleep 0.1; done
+    for _ in $(seq 100); do SAVER=$(pgrep -u "$ACCOUNT" -f "^$WORK/zellik --root") && break; sleep 0.1; done
     [ -n "$SAVER" ] || fail "xscreensaver did not start zellik: $(tail -n 5 "$WORK/daemon.log")"
     tr '\0' '\n' <"/proc/$SAVER/environ" | grep -q '^XSCREENSAVER_WINDOW=' || fail "no XSCREENSAVER_WINDOW"
     expect_picture xscreensaver kaleidoscope

@@ -33,6 +33,16 @@ TEST(SceneSetUp, DrawsAFixedSequenceFromTheSeed) {
         glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
         EXPECT_TRUE(mode == GL_MODELVIEW && depthFunc == GL_LEQUAL && glIsEnabled(GL_DEPTH_TEST));
     }
+    // A 90-degree view at the window's aspect ratio; a window without height
+    // is drawn as if square.
+    const int32_t sizes[][3] = {{320, 240, 0}, {64, 1, 0}, {64, 0, 1}};
+    for (const auto& size : sizes) {
+        SceneRig rig(7, size[0], size[1]);
+        GLdouble projection[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        EXPECT_NEAR(projection[0], size[2] ? 1.0 : double(size[1]) / size[0], 1e-6) << size[0] << "x" << size[1];
+        EXPECT_NEAR(projection[5], 1.0, 1e-6);
+    }
 }
 
 // Seed 7 at 30 frames a second: every 50th frame's trace line and a digest
