@@ -106,6 +106,12 @@ void removeOutput(WaylandRun* run, ScreenOutput* screen) {
             break;
         }
     }
+    // The window of its own forgets it too, before the proxy's address can be
+    // taken by an output that comes later.
+    for (SaverSurface* surface : run->surfaces) {
+        auto& entered = surface->enteredOutputs;
+        entered.erase(std::remove(entered.begin(), entered.end(), screen->output), entered.end());
+    }
     run->outputs.erase(std::find(run->outputs.begin(), run->outputs.end(), screen));
     releaseOutput(screen);
 }
@@ -176,9 +182,11 @@ bool bindGlobals(WaylandRun* run, std::string* error) {
     wl_registry_add_listener(run->registry, &kRegistryListener, run);
     // The first round trip announces the globals; the second brings what the
     // outputs and xdg_outputs bound in the first say about themselves.
-    if (wl_display_roundtrip(run->display) < 0 || wl_display_roundtrip(run->display) < 0) {
-        *error = "the Wayland compositor closed the connection at once";
-        return false;
+    for (int trip = 0; trip < 2; ++trip) {
+        if (wl_display_roundtrip(run->display) < 0) {
+            *error = "the Wayland compositor closed the connection at once";
+            return false;
+        }
     }
     if (run->compositor == nullptr || run->shell == nullptr) {
         *error = "the Wayland compositor offers no wl_compositor and xdg_wm_base (xdg-shell)";

@@ -262,5 +262,6 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
 
     const int status = exitStatus(run);
     tearDown(&run);
+    settings->window = nullptr;
     return status;
 }

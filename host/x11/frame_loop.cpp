@@ -116,7 +116,7 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     }
     // Window creation: the reference point of the mouse threshold and of the
     // password delay.
-    settings->window = reinterpret_cast<void*>(static_cast<uintptr_t>(windows[0].drawable));
+    settings->window = windows.data();
     settings->startCursor = pointerPosition(display);
     settings->startTick = tickCount();
     if (options.kind == WindowKind::FullScreen)
@@ -171,6 +171,7 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     }
     const bool failed = gXErrors.otherError || !made;
     closeWindows(&windows, windows.size());
+    settings->window = nullptr;
     XCloseDisplay(display);
     return failed ? 1 : 0;
 }

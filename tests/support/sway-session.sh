@@ -3,6 +3,7 @@
 #   . tests/support/sway-session.sh
 #   sway_start                 # two outputs: HEADLESS-1 1280x720 scale 1 at 0,0 and
 #                              # HEADLESS-2 1600x1200 scale 2 (800x600 logical) at 1280,0
+#   sway_start 1               # HEADLESS-1 alone
 #   sway_spawn saver zellik --fullscreen   # in the background, as the session's account;
 #                                          # $SWAY_SPAWNED is its PID
 #   as_sway swaymsg -t get_outputs         # in the foreground, likewise
@@ -17,8 +18,9 @@
 # Sets SWAY_DIR (the session's directory, readable by the account), SWAY_FILES
 # (in it, writable by the account: screenshots, logs) and SWAY_PID, and exports
 # XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK. Exits with 77 (ctest's skip)
-# and one line when sway, swaymsg or setpriv is missing. The EXIT trap it
-# installs runs sway_stop; a caller with a trap of its own calls sway_stop there.
+# and one line when sway, swaymsg or setpriv is missing. Without an EXIT trap
+# of the caller's, it installs one that runs sway_stop; a caller with a trap
+# of its own calls sway_stop there.
 
 SWAY_PID=""
 SWAY_DIR=""
@@ -64,10 +66,10 @@ sway_spawn() {
     SWAY_SPAWNED=$!
 }
 
-# sway_start: starts sway with the two outputs above and waits until both
-# exist with their final shape (at most 15 s).
+# sway_start [OUTPUTS]: starts sway with the two outputs above (or the first
+# alone) and waits until they exist with their final shape (at most 15 s).
 sway_start() {
-    local tool
+    local outputs=${1:-2} tool
     for tool in sway swaymsg; do
         command -v "$tool" >/dev/null || sway_skip "$tool is not installed (scripts/install-deps.sh wayland)"
     done
@@ -91,19 +93,20 @@ EOT
     if [ "$SWAY_ACCOUNT" != "$(id -un)" ]; then
         chown -R "$SWAY_ACCOUNT" "$SWAY_DIR/runtime" "$SWAY_DIR/files" "$SWAY_DIR/home"
     fi
-    trap sway_stop EXIT
+    [ -n "$(trap -p EXIT)" ] || trap sway_stop EXIT
     unset WAYLAND_DISPLAY SWAYSOCK
     sway_spawn sway env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-        WLR_HEADLESS_OUTPUTS=2 sway -c "$SWAY_DIR/sway.config"
+        WLR_HEADLESS_OUTPUTS="$outputs" sway -c "$SWAY_DIR/sway.config"
     SWAY_PID=$SWAY_SPAWNED
 
-    local i socket ipc
+    local i socket ipc shaped='"scale": 2\.0'
+    [ "$outputs" = 2 ] || shaped='"name": "HEADLESS-1"'
     for i in $(seq 150); do
         socket=$(find "$SWAY_DIR/runtime" -maxdepth 1 -name 'wayland-*' ! -name '*.lock' -printf '%f\n' | head -n1)
         ipc=$(find "$SWAY_DIR/runtime" -maxdepth 1 -name 'sway-ipc.*.sock' | head -n1)
         if [ -n "$socket" ] && [ -n "$ipc" ]; then
             export WAYLAND_DISPLAY=$socket SWAYSOCK=$ipc XDG_RUNTIME_DIR=$SWAY_DIR/runtime
-            if as_sway swaymsg -t get_outputs 2>/dev/null | grep -q '"scale": 2\.0'; then
+            if as_sway swaymsg -t get_outputs 2>/dev/null | grep -q "$shaped"; then
                 return 0
             fi
         fi
@@ -111,7 +114,7 @@ EOT
         sleep 0.1
     done
     cat "$SWAY_FILES/sway.err" >&2
-    echo "FAIL: sway did not start with its two outputs" >&2
+    echo "FAIL: sway did not start with its outputs" >&2
     exit 1
 }
 
