@@ -22,6 +22,7 @@ TEST(BufferSize, RealPixels) {
         {1366, 768, 1, 150, {1708, 960, 1, true}},  // 1707.5 rounds away from zero
         {1365, 767, 1, 126, {1433, 805, 1, true}},  // 1433.25, 805.35 round down
         {1280, 720, 1, 120, {1280, 720, 1, true}},
+        {1200, 600, 2, 1, {10, 5, 1, true}},      // the smallest fractional scale is one
         {1280, 720, 0, 0, {1280, 720, 1, false}}, // no scale: 1
         {1280, 720, -2, 0, {1280, 720, 1, false}},
         {1280, 720, 17, 0, {1280, 720, 1, false}},  // beyond any screen: 1

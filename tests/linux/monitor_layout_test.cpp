@@ -36,6 +36,8 @@ TEST(MonitorLayout, OneAreaPerMonitor) {
          1536,
          {{0, 0, 1024, 768}, {0, 768, 1024, 768}}},
         {"no monitors: the screen", {}, 1280, 720, {{0, 0, 1280, 720}}},
+        {"a one-pixel screen", {}, 1, 1, {{0, 0, 1, 1}}},
+        {"no screen, no area", {{0, 0, 640, 480}}, 0, 0, {}},
         {"a clone is one area", {{0, 0, 1280, 720}, {0, 0, 1280, 720}}, 1280, 720, {{0, 0, 1280, 720}}},
         {"a smaller clone lies on top",
          {{0, 0, 1024, 768}, {0, 0, 1920, 1080}},
