@@ -10,7 +10,7 @@
 # Zellik / gleidescope. bench/peers/run_one.py measures one run and says how.
 #
 # Programs (environment):
-#   ZELLIK_BIN        the Linux saver   (default build/linux/host/x11/zellik)
+#   ZELLIK_BIN        the Linux saver   (default build/linux/host/linux/zellik)
 #   ZELLIK_SCR        the Windows saver (default build/windows/zellik.scr)
 #   ZELLIK_PEER       the peer          (default /usr/libexec/xscreensaver/gleidescope)
 #   ZELLIK_PEER_IMAGE the peer's image  (default docs/preview.png)
@@ -25,7 +25,7 @@ seconds=${1:-20}
 rounds=${2:-3}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-zellik=${ZELLIK_BIN:-$root/build/linux/host/x11/zellik}
+zellik=${ZELLIK_BIN:-$root/build/linux/host/linux/zellik}
 scr=${ZELLIK_SCR:-$root/build/windows/zellik.scr}
 peer=${ZELLIK_PEER:-/usr/libexec/xscreensaver/gleidescope}
 image=${ZELLIK_PEER_IMAGE:-$root/docs/preview.png}

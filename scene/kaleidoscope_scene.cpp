@@ -7,6 +7,16 @@ uint32_t seedFromCalendarTime() {
     return static_cast<uint32_t>(std::time(nullptr) % 256);
 }
 
+void setSceneViewport(int32_t width, int32_t height) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A zero height would make the aspect ratio infinite; draw as if square.
+    const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
+    gluPerspective(90.0, aspect, 1.0, 20.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 KaleidoscopeScene::KaleidoscopeScene(int32_t width, int32_t height, uint32_t seed, const Counter& counter)
     : wedgeTable{}, tileLayer{}, currentWedge(&wedgeTable[0]),
       mirrorsOn(true), clock{}, transition{}, random{}, drawnWedge(&wedgeTable[0]), layerDraws(0) {
@@ -18,13 +28,7 @@ KaleidoscopeScene::KaleidoscopeScene(int32_t width, int32_t height, uint32_t see
     clock.targetFrameRate = 30;
     clock.sleepInterval = 41;
 
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // A zero height would make the aspect ratio infinite; draw as if square.
-    const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
-    gluPerspective(90.0, aspect, 1.0, 20.0);
-    glMatrixMode(GL_MODELVIEW);
+    setSceneViewport(width, height);
 
     for (int32_t k = 0; k < kWedgeTableSize; ++k)
         buildWedge(wedgeTable[k], static_cast<float>(360.0 / (10 + 2 * k)));

@@ -15,6 +15,11 @@
 constexpr int32_t kWedgeTableSize = 8;
 constexpr uint32_t kRenderMirrors = 0x10000; // the one meaningful bit of renderFlags
 
+// The viewport and the 90-degree projection for a drawing area of that many
+// pixels, centred on the scene's axis. Set-up calls it once; a host calls it
+// again, with the scene's context current, when its drawing area changes size.
+void setSceneViewport(int32_t width, int32_t height);
+
 // The seed a saver run starts from: the calendar time in seconds modulo 256.
 uint32_t seedFromCalendarTime();
 

@@ -8,7 +8,7 @@ source "$(dirname "$0")/common.sh"
 bash scripts/install-deps.sh linux
 build_preset linux
 
-saver=build/linux/host/x11/zellik
+saver=build/linux/host/linux/zellik
 if [ -n "${DISPLAY:-}" ] && [ -x "$saver" ]; then
   echo "== running $saver (close the window to stop)"
   exec "$saver" "$@"

@@ -1,5 +1,20 @@
+// The Linux saver on X11, with Xlib and GLX.
+//
+// What this host does:
+//  [x] zellik                      a window of its own (--geometry WxH, default 1280x720)
+//  [x] -s, --fullscreen            a window over each RandR monitor, each with a whole kaleidoscope;
+//                                  closes on a key, a button, focus loss or a pointer move beyond
+//                                  "Mouse Threshold" on one axis; cursor hidden
+//  [x] -p, --window-id ID          draws into an existing window; no input closes it
+//  [x] --root                      $XSCREENSAVER_WINDOW, else the root window (xscreensaver's way)
+//  [x] frame loop                  all pending events, one renderFrame per window, glXSwapBuffers,
+//                                  then the shortest sleepInterval of the scenes
+//  [x] SIGTERM, SIGINT             end the run cleanly with status 0, contexts released
+//  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
+//  [ ] monitors added or removed   not followed while running; the next run sees them
 #include "host/x11/frame_loop.h"
 #include "host/common/close_rules.h"
+#include "host/linux/stop_signals.h"
 #include "host/x11/glx_window.h"
 #include "host/x11/saver_window_proc.h"
 #include "host/x11/x_errors.h"
@@ -7,46 +22,18 @@
 #include "scene/kaleidoscope_scene.h"
 #include "tools/render/frame_trace.h"
 
-#include <csignal>
+#include <X11/extensions/Xrandr.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <poll.h>
 #include <string>
+#include <vector>
 
 namespace {
 
-volatile std::sig_atomic_t gStopSignal = 0;
-
-void onStopSignal(int) {
-    gStopSignal = 1;
-}
-
-// The signal mask while the loop waits: the stop signals let through.
-sigset_t gWaitMask;
-
-// SIGTERM is how xscreensaver ends its programs, SIGINT how a terminal does.
-// They stay blocked except while the loop waits, so one that comes while a
-// frame is drawn is taken by the next wait at once and cannot slip in between
-// the last check and the wait. (The GL driver's threads start later and
-// inherit the block.)
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-    sigprocmask(SIG_BLOCK, &stops, &gWaitMask);
-    sigdelset(&gWaitMask, SIGTERM);
-    sigdelset(&gWaitMask, SIGINT);
-}
-
 bool stopping(const SaverRun& run) {
-    return run.ended || gStopSignal || gXErrors.windowGone || gXErrors.otherError;
+    return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError;
 }
 
 // Every pending event, so that input closes the saver before another frame.
@@ -69,11 +56,31 @@ void sleepWatchingEvents(Display* display, SaverRun* run, int32_t milliseconds) 
         const uint32_t elapsed = tickCount() - start;
         if (stopping(*run) || milliseconds <= 0 || elapsed >= static_cast<uint32_t>(milliseconds))
             return;
-        const int32_t left = milliseconds - static_cast<int32_t>(elapsed);
-        const timespec timeout{left / 1000, static_cast<long>(left % 1000) * 1000000L};
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        ppoll(&connection, 1, &timeout, &gWaitMask); // EINTR: a stop signal came
+        waitForInput(ConnectionNumber(display), milliseconds - static_cast<int32_t>(elapsed));
     }
+}
+
+// The monitors of the default screen (RandR 1.5); none when the server
+// cannot tell, and the whole screen then serves as one.
+std::vector<ScreenArea> monitorAreas(Display* display) {
+    const int screen = DefaultScreen(display);
+    std::vector<ScreenArea> monitors;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (XRRQueryExtension(display, &eventBase, &errorBase) && XRRQueryVersion(display, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 5))) {
+        int count = 0;
+        XRRMonitorInfo* list = XRRGetMonitors(display, RootWindow(display, screen), True, &count);
+        for (int i = 0; list != nullptr && i < count; ++i)
+            monitors.push_back(ScreenArea{list[i].x, list[i].y, list[i].width, list[i].height});
+        if (list != nullptr)
+            XRRFreeMonitors(list);
+    }
+    return saverScreenAreas(monitors, DisplayWidth(display, screen), DisplayHeight(display, screen));
+}
+
+void closeWindows(std::vector<SaverWindow>* windows, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        closeSaverWindow(&(*windows)[i]);
 }
 
 } // namespace
@@ -91,47 +98,80 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     }
     installXErrorHandlers(display);
 
-    SaverWindow window;
+    // Full screen: a window per monitor, each with a context and a scene of
+    // its own, so that each scene keeps the viewport and projection it set
+    // up for its monitor. Otherwise one window.
+    const std::vector<ScreenArea> areas =
+        options.kind == WindowKind::FullScreen ? monitorAreas(display) : std::vector<ScreenArea>(1);
+    std::vector<SaverWindow> windows(areas.size());
+    std::vector<KaleidoscopeScene*> scenes(areas.size(), nullptr);
     std::string error;
-    if (!openSaverWindow(display, options, settings, &window, &error)) {
-        std::fprintf(stderr, "zellik: %s\n", error.c_str());
-        XCloseDisplay(display);
-        return 1;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        if (!openSaverWindow(display, options, areas[i], &windows[i], &error)) {
+            std::fprintf(stderr, "zellik: %s\n", error.c_str());
+            closeWindows(&windows, i); // a window that failed has released itself
+            XCloseDisplay(display);
+            return 1;
+        }
     }
+    // Window creation: the reference point of the mouse threshold and of the
+    // password delay.
+    settings->window = windows.data();
+    settings->startCursor = pointerPosition(display);
+    settings->startTick = tickCount();
+    if (options.kind == WindowKind::FullScreen)
+        grabSaverInput(&windows[0]);
 
-    SaverRun run{&window, settings, false};
-    // The loop never draws without a scene: when it cannot be made there is
+    SaverRun run{windows.data(), static_cast<int32_t>(windows.size()), settings, false};
+    // The loop never draws without a scene: when one cannot be made there is
     // nothing to show, and the run ends as a set-up failure.
-    KaleidoscopeScene* scene = new (std::nothrow)
-        KaleidoscopeScene(window.width, window.height, seedFromCalendarTime(), systemCounter());
-    if (scene == nullptr) {
-        std::fprintf(stderr, "zellik: out of memory for the scene\n");
-        closeSaverWindow(&window);
-        XCloseDisplay(display);
-        return 1;
+    const uint32_t seed = seedFromCalendarTime();
+    bool made = true;
+    for (size_t i = 0; i < windows.size() && made; ++i) {
+        glXMakeCurrent(display, windows[i].drawable, windows[i].context);
+        scenes[i] =
+            new (std::nothrow) KaleidoscopeScene(windows[i].width, windows[i].height, seed, systemCounter());
+        made = scenes[i] != nullptr;
     }
 
     std::string trace(options.trace ? 4096 : 0, '\0');
     int64_t frame = 0;
-    while (!stopping(run)) {
+    const bool switching = windows.size() > 1;
+    if (!made)
+        std::fprintf(stderr, "zellik: out of memory for the scene\n");
+    while (made && !stopping(run)) {
         handlePendingEvents(display, &run);
         if (stopping(run))
             break;
-        // Read afresh every frame, as the Windows loop does.
-        if (scene->renderFrame(renderFlagsFor(*settings)))
-            glXSwapBuffers(display, window.drawable);
+        // Read afresh every frame, as the Windows loop does. The shortest
+        // pause any scene asks for paces them all.
+        int32_t pause = 1000;
+        for (size_t i = 0; i < windows.size(); ++i) {
+            if (switching)
+                glXMakeCurrent(display, windows[i].drawable, windows[i].context);
+            if (scenes[i]->renderFrame(renderFlagsFor(*settings)))
+                glXSwapBuffers(display, windows[i].drawable);
+            if (scenes[i]->sleepInterval() < pause)
+                pause = scenes[i]->sleepInterval();
+        }
         if (options.trace) {
-            formatFrameTrace(*scene, ++frame, &trace[0], trace.size());
+            formatFrameTrace(*scenes[0], ++frame, &trace[0], trace.size());
             std::puts(trace.c_str());
             std::fflush(stdout);
         }
-        sleepWatchingEvents(display, &run, scene->sleepInterval());
+        sleepWatchingEvents(display, &run, pause);
     }
 
-    // The scene's textures belong to the context: free them while it is current.
-    delete scene;
-    const bool failed = gXErrors.otherError;
-    closeSaverWindow(&window);
+    // A scene's textures belong to its context: free them while it is current.
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (scenes[i] == nullptr)
+            continue;
+        glXMakeCurrent(display, windows[i].drawable, windows[i].context);
+        delete scenes[i];
+    }
+    const bool failed = gXErrors.otherError || !made;
+    closeWindows(&windows, windows.size());
+    settings->window = nullptr;
     XCloseDisplay(display);
     return failed ? 1 : 0;
 }

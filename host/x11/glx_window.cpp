@@ -1,12 +1,12 @@
 #include "host/x11/glx_window.h"
 #include "host/x11/x_errors.h"
 #include "platform/gl.h"
+#include "scene/kaleidoscope_scene.h"
 
 #include <X11/Xutil.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 namespace {
 
@@ -40,9 +40,9 @@ Cursor makeBlankCursor(Display* display, Window window) {
 }
 
 // A window of our own with a visual GLX can draw into double-buffered: the
-// trial window, the full-screen window, or a child filling a given window
-// whose own visual will not do.
-Window createWindow(Display* display, XVisualInfo* info, Window parent, int32_t width, int32_t height,
+// trial window, a full-screen window over one monitor, or a child filling a
+// given window whose own visual will not do.
+Window createWindow(Display* display, XVisualInfo* info, Window parent, const ScreenArea& area,
                     bool overrideRedirect, long eventMask, Colormap* colormap) {
     *colormap = XCreateColormap(display, parent, info->visual, AllocNone);
     XSetWindowAttributes attributes{};
@@ -51,8 +51,8 @@ Window createWindow(Display* display, XVisualInfo* info, Window parent, int32_t 
     attributes.border_pixel = 0;
     attributes.override_redirect = overrideRedirect ? True : False;
     attributes.event_mask = eventMask;
-    return XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                         0, info->depth, InputOutput, info->visual,
+    return XCreateWindow(display, parent, area.x, area.y, static_cast<unsigned>(area.width),
+                         static_cast<unsigned>(area.height), 0, info->depth, InputOutput, info->visual,
                          CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask,
                          &attributes);
 }
@@ -70,18 +70,6 @@ void setNames(Display* display, Window window) {
     XSetClassHint(display, window, &hint);
 }
 
-// Full screen takes the keyboard and the pointer, so that every key and
-// button reaches the close rules and the cursor stays hidden wherever it is.
-// A grab can fail while another program holds one; the saver then still
-// runs and closes on what it does receive.
-bool grabInput(Display* display, Window window, Cursor cursor) {
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
-    const int keyboard = XGrabKeyboard(display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    const int pointer = XGrabPointer(display, window, True, ButtonPressMask | PointerMotionMask,
-                                     GrabModeAsync, GrabModeAsync, None, cursor, CurrentTime);
-    return keyboard == GrabSuccess || pointer == GrabSuccess;
-}
-
 bool windowFromEnvironment(unsigned long* id, std::string* error) {
     const char* text = std::getenv("XSCREENSAVER_WINDOW");
     if (text == nullptr || text[0] == '\0')
@@ -95,13 +83,6 @@ bool windowFromEnvironment(unsigned long* id, std::string* error) {
 
 } // namespace
 
-uint32_t tickCount() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
-}
-
 ScreenPoint pointerPosition(Display* display) {
     Window rootReturn, childReturn;
     int rootX = 0, rootY = 0, x = 0, y = 0;
@@ -111,7 +92,17 @@ ScreenPoint pointerPosition(Display* display) {
     return ScreenPoint{rootX, rootY};
 }
 
-bool openSaverWindow(Display* display, const Options& options, SaverSettings* settings, SaverWindow* window,
+void grabSaverInput(SaverWindow* window) {
+    Display* display = window->display;
+    const Window target = window->drawable;
+    XSetInputFocus(display, target, RevertToParent, CurrentTime);
+    const int keyboard = XGrabKeyboard(display, target, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    const int pointer = XGrabPointer(display, target, True, ButtonPressMask | PointerMotionMask,
+                                     GrabModeAsync, GrabModeAsync, None, window->blankCursor, CurrentTime);
+    window->grabbed = keyboard == GrabSuccess || pointer == GrabSuccess;
+}
+
+bool openSaverWindow(Display* display, const Options& options, const ScreenArea& area, SaverWindow* window,
                      std::string* error) {
     window->display = display;
     window->kind = options.kind;
@@ -159,8 +150,9 @@ bool openSaverWindow(Display* display, const Options& options, SaverSettings* se
                 *error = "no double-buffered RGBA GLX visual on this display";
                 return false;
             }
-            window->drawable = createWindow(display, info, id, window->width, window->height, false,
-                                            StructureNotifyMask, &window->colormap);
+            window->drawable =
+                createWindow(display, info, id, ScreenArea{0, 0, window->width, window->height}, false,
+                             StructureNotifyMask, &window->colormap);
             window->ownsDrawable = true;
             XMapWindow(display, window->drawable);
             waitUntilMapped(display, window->drawable);
@@ -172,13 +164,13 @@ bool openSaverWindow(Display* display, const Options& options, SaverSettings* se
             return false;
         }
         const bool full = options.kind == WindowKind::FullScreen;
-        window->width = full ? DisplayWidth(display, screen) : options.width;
-        window->height = full ? DisplayHeight(display, screen) : options.height;
+        const ScreenArea placed = full ? area : ScreenArea{0, 0, options.width, options.height};
+        window->width = placed.width;
+        window->height = placed.height;
         const long events =
             full ? KeyPressMask | ButtonPressMask | PointerMotionMask | FocusChangeMask | StructureNotifyMask
                  : KeyPressMask | StructureNotifyMask;
-        window->drawable =
-            createWindow(display, info, root, window->width, window->height, full, events, &window->colormap);
+        window->drawable = createWindow(display, info, root, placed, full, events, &window->colormap);
         window->watched = window->drawable;
         window->ownsDrawable = true;
         setNames(display, window->drawable);
@@ -190,12 +182,6 @@ bool openSaverWindow(Display* display, const Options& options, SaverSettings* se
         }
     }
 
-    // Window creation: the reference point of the mouse threshold and of the
-    // password delay.
-    settings->window = reinterpret_cast<void*>(static_cast<uintptr_t>(window->drawable));
-    settings->startCursor = pointerPosition(display);
-    settings->startTick = tickCount();
-
     window->context = glXCreateContext(display, info, nullptr, True);
     XFree(info);
     if (window->context == nullptr) {
@@ -206,8 +192,6 @@ bool openSaverWindow(Display* display, const Options& options, SaverSettings* se
     if (window->ownsDrawable && window->drawable == window->watched) {
         XMapRaised(display, window->drawable);
         waitUntilMapped(display, window->drawable);
-        if (options.kind == WindowKind::FullScreen)
-            window->grabbed = grabInput(display, window->drawable, window->blankCursor);
     }
     if (!glXMakeCurrent(display, window->drawable, window->context)) {
         *error = "cannot make the GLX context current on the window";
@@ -229,12 +213,9 @@ void resizeSaverWindow(SaverWindow* window, int32_t width, int32_t height) {
         XResizeWindow(window->display, window->drawable, static_cast<unsigned>(width),
                       static_cast<unsigned>(height));
     // The scene sets its projection once, for the size it was made with; a
-    // new size gets the same 90-degree projection at the new aspect ratio.
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, height > 0 ? static_cast<double>(width) / height : 1.0, 1.0, 20.0);
-    glMatrixMode(GL_MODELVIEW);
+    // new size gets the same projection at the new aspect ratio.
+    glXMakeCurrent(window->display, window->drawable, window->context);
+    setSceneViewport(width, height);
 }
 
 void closeSaverWindow(SaverWindow* window) {

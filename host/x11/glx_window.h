@@ -1,9 +1,10 @@
-// The saver's window and its OpenGL context on X11 with GLX: a window of its
-// own, a full-screen override-redirect window, or an existing window someone
-// else made (xscreensaver's, the root window, --window-id).
+// A saver window and its OpenGL context on X11 with GLX: a window of its own,
+// a full-screen override-redirect window over one monitor, or an existing
+// window someone else made (xscreensaver's, the root window, --window-id).
 #pragma once
 #include "host/common/saver_settings.h"
-#include "host/x11/options.h"
+#include "host/linux/options.h"
+#include "host/x11/monitor_layout.h"
 
 #include <X11/Xlib.h>
 #include <GL/glx.h>
@@ -25,15 +26,20 @@ struct SaverWindow {
     Atom deleteWindow = 0; // WM_DELETE_WINDOW, for the close box of our own window
 };
 
-// Opens the window the options ask for and makes a double-buffered RGBA
-// context current on it. Records the window, the start cursor and the start
-// tick in settings, as window creation does on Windows. On failure error holds
-// one line and whatever was made is released.
-bool openSaverWindow(Display* display, const Options& options, SaverSettings* settings, SaverWindow* window,
+// Opens the window the options ask for (full screen: over area) and makes a
+// double-buffered RGBA context of its own current on it. On failure error
+// holds one line and whatever was made is released.
+bool openSaverWindow(Display* display, const Options& options, const ScreenArea& area, SaverWindow* window,
                      std::string* error);
 
+// Full screen takes the keyboard and the pointer into this window, so that
+// every key and button reaches the close rules and the cursor stays hidden
+// wherever it is. A grab can fail while another program holds one; the saver
+// then still runs and closes on what it does receive.
+void grabSaverInput(SaverWindow* window);
+
 // Follows a new size of the watched window: our child window, the viewport
-// and the projection.
+// and the projection (the window's context is made current).
 void resizeSaverWindow(SaverWindow* window, int32_t width, int32_t height);
 
 // Releases the context and whatever the run created, in reverse order. The
@@ -42,6 +48,3 @@ void closeSaverWindow(SaverWindow* window);
 
 // The pointer position in root coordinates (GetCursorPos's counterpart).
 ScreenPoint pointerPosition(Display* display);
-
-// Milliseconds of a monotonic clock, wrapping at 32 bits like the tick count.
-uint32_t tickCount();

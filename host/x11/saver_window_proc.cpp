@@ -1,43 +1,20 @@
 #include "host/x11/saver_window_proc.h"
 #include "host/common/close_rules.h"
+#include "host/linux/close_request.h"
+#include "host/linux/stop_signals.h"
 
 #include <X11/keysym.h>
 #include <X11/Xutil.h>
 
 namespace {
 
-// This system has no screen-saver password library. Where the library is
-// missing, the saver closes without asking, so verification always passes.
-bool verifyPassword() {
-    return true;
-}
-
-void destroySaverWindow(SaverRun* run) {
-    XUnmapWindow(run->window->display, run->window->drawable);
+// The windows go from the screen at once; the loop then ends and tears down.
+void closeOnInput(SaverRun* run) {
+    if (!requestClose(run->settings, tickCount()))
+        return;
+    for (int32_t i = 0; i < run->windowCount; ++i)
+        XUnmapWindow(run->windows[i].display, run->windows[i].drawable);
     run->ended = true;
-}
-
-// The close rule, run at once where Windows posts WM_CLOSE to itself: no
-// other message can come between, since this thread handles both.
-void requestClose(SaverRun* run) {
-    SaverSettings& settings = *run->settings;
-    settings.closeRequested = 1;
-    switch (decideClose(settings, tickCount())) {
-    case CloseAction::Ignore:
-        break;
-    case CloseAction::Destroy:
-        destroySaverWindow(run);
-        break;
-    case CloseAction::CheckPassword: {
-        settings.checkingPassword = 1;
-        const bool accepted = verifyPassword();
-        settings.checkingPassword = 0;
-        settings.startCursor = pointerPosition(run->window->display);
-        if (accepted)
-            destroySaverWindow(run);
-        break;
-    }
-    }
 }
 
 // Focus moving to another window deactivates the saver. Focus changes that
@@ -54,16 +31,16 @@ void fullScreenInput(SaverRun* run, const XEvent& event) {
     switch (event.type) {
     case KeyPress:
     case ButtonPress:
-        requestClose(run);
+        closeOnInput(run);
         break;
     case MotionNotify:
         // Root coordinates of the event: where the pointer is on the screen.
         if (movedBeyondThreshold(*run->settings, ScreenPoint{event.xmotion.x_root, event.xmotion.y_root}))
-            requestClose(run);
+            closeOnInput(run);
         break;
     case FocusOut:
         if (isFocusLoss(event.xfocus))
-            requestClose(run);
+            closeOnInput(run);
         break;
     default:
         break;
@@ -72,7 +49,7 @@ void fullScreenInput(SaverRun* run, const XEvent& event) {
 
 void trialWindowInput(SaverRun* run, const XEvent& event) {
     if (event.type == ClientMessage &&
-        static_cast<Atom>(event.xclient.data.l[0]) == run->window->deleteWindow) {
+        static_cast<Atom>(event.xclient.data.l[0]) == run->windows[0].deleteWindow) {
         run->ended = true;
     } else if (event.type == KeyPress) {
         XKeyEvent key = event.xkey;
@@ -85,9 +62,13 @@ void trialWindowInput(SaverRun* run, const XEvent& event) {
 } // namespace
 
 void saverWindowProc(SaverRun* run, const XEvent& event) {
-    SaverWindow& window = *run->window;
-    if (event.xany.window != window.watched && event.xany.window != window.drawable)
+    int32_t i = 0;
+    while (i < run->windowCount && event.xany.window != run->windows[i].watched &&
+           event.xany.window != run->windows[i].drawable)
+        ++i;
+    if (i == run->windowCount)
         return;
+    SaverWindow& window = run->windows[i];
     if (event.type == DestroyNotify) {
         run->ended = true; // quietly: the owner has taken its window back
         return;

@@ -7,13 +7,15 @@
 #include <X11/Xlib.h>
 
 struct SaverRun {
-    SaverWindow* window;
+    SaverWindow* windows; // one per monitor full screen, otherwise one
+    int32_t windowCount;
     SaverSettings* settings;
     bool ended; // the window is gone or has been closed: leave the frame loop
 };
 
-// Handles one event. Full screen: a key, a button, focus loss or a pointer
-// move beyond the threshold asks to close, and the close rule decides. Our
+// Handles one event for any of the run's windows. Full screen: a key, a
+// button, focus loss or a pointer move beyond the threshold asks to close,
+// and the close rule decides. Our
 // own trial window: the close box or Escape ends it. Given windows: no input
 // is looked at; their destruction ends the run.
 void saverWindowProc(SaverRun* run, const XEvent& event);

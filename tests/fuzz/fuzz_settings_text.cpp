@@ -1,7 +1,7 @@
 // Fuzz target: any bytes as the Linux saver's settings file. Parsing must
 // not fail on anything, and storing "UseMirrors" into any file must read
 // back as stored while the other values stay as they were.
-#include "host/x11/settings_text.h"
+#include "host/linux/settings_text.h"
 
 #include <cstddef>
 #include <cstdint>

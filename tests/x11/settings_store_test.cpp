@@ -1,7 +1,7 @@
 // The settings store of the Linux saver: the text rules (values, sections,
 // rewrites that keep everything else) and the file (path, atomic replace).
-#include "host/x11/settings_file.h"
-#include "host/x11/settings_text.h"
+#include "host/linux/settings_file.h"
+#include "host/linux/settings_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "host/x11/config_dialog_gtk.h"
-#include "host/x11/settings_file.h"
+#include "host/linux/config_dialog_gtk.h"
+#include "host/linux/settings_file.h"
 
 #include <gtk/gtk.h>
 

@@ -1,4 +1,4 @@
-#include "host/x11/options.h"
+#include "host/linux/options.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -11,14 +11,21 @@ const char kUsage[] =
     "\n"
     "Where it draws (one of):\n"
     "  (none)                 a window of its own (closing the window or Escape ends it)\n"
-    "  --geometry WxH         that window's size in pixels (default 1280x720)\n"
-    "  -s, --fullscreen       the whole screen; a key, a button, a pointer move beyond\n"
-    "                         the mouse threshold or a change of focus ends it\n"
-    "  -p, --window-id ID     an existing window, ID in decimal or 0x-hexadecimal\n"
-    "  --root                 $XSCREENSAVER_WINDOW when set, otherwise the root window\n"
-    "                         (what xscreensaver runs)\n"
-    "In an existing window or the root window no input ends it; SIGTERM, SIGINT or\n"
-    "the window's destruction does.\n"
+    "  --geometry WxH         that window's size in pixels (on Wayland in the\n"
+    "                         compositor's units; default 1280x720)\n"
+    "  -s, --fullscreen       every screen; a key, a button, a touch, a pointer move\n"
+    "                         beyond the mouse threshold or a change of focus ends it\n"
+    "  -p, --window-id ID     an existing X11 window, ID in decimal or 0x-hexadecimal\n"
+    "  --root                 $XSCREENSAVER_WINDOW when set, otherwise the X11 root\n"
+    "                         window (what xscreensaver runs)\n"
+    "Full screen means every screen, each with a kaleidoscope of its own. In an\n"
+    "existing window or the root window no input ends it; SIGTERM, SIGINT or the\n"
+    "window's destruction does.\n"
+    "\n"
+    "Window system (default: Wayland when WAYLAND_DISPLAY is set, otherwise X11):\n"
+    "  --wayland              draw on the Wayland compositor of $WAYLAND_DISPLAY\n"
+    "  --x11                  draw on the X display\n"
+    "  --display NAME         the X display to use (default $DISPLAY)\n"
     "\n"
     "Settings:\n"
     "  --mirrors [on|off]     mirrors on (or as given) for this run\n"
@@ -26,7 +33,6 @@ const char kUsage[] =
     "  -c, --configure        the settings dialog; with --mirrors on|off or\n"
     "                         --no-mirrors, store that setting without a dialog\n"
     "Other:\n"
-    "  --display NAME         the X display to use (default $DISPLAY)\n"
     "  --trace                print one line per frame with the scene's state\n"
     "  -h, --help             this text\n"
     "Long options may be written with one dash (-root) as well as two.\n"
@@ -108,6 +114,22 @@ bool parseWindowId(const char* text, unsigned long* out) {
 
 bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
     bool kindGiven = false;
+    bool systemGiven = false;
+    // --window-id, --root and --display name X11 things; which one came first
+    // is kept for the message should the run be on Wayland.
+    auto noteX11Option = [&](const char* arg) {
+        if (options->x11Option.empty())
+            options->x11Option = arg;
+    };
+    auto setSystem = [&](WindowSystem system, const char* arg) {
+        if (systemGiven && options->system != system) {
+            *error = std::string("'") + arg + "' conflicts with an earlier choice of window system";
+            return false;
+        }
+        systemGiven = true;
+        options->system = system;
+        return true;
+    };
     auto setKind = [&](WindowKind kind, const char* arg) {
         if (kindGiven && options->kind != kind) {
             *error = std::string("'") + arg + "' conflicts with an earlier choice of where to draw";
@@ -139,6 +161,7 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
         } else if (isOption(arg, "root", &value)) {
             if (!setKind(WindowKind::Root, arg))
                 return false;
+            noteX11Option(arg);
         } else if (isOption(arg, "window-id", &value) || std::strcmp(arg, "-p") == 0) {
             const char* id = takeValue("window-id");
             if (id == nullptr)
@@ -149,6 +172,7 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             }
             if (!setKind(WindowKind::Given, arg))
                 return false;
+            noteX11Option(arg);
         } else if (isOption(arg, "geometry", &value)) {
             const char* size = takeValue("geometry");
             if (size == nullptr)
@@ -173,6 +197,13 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             if (name == nullptr)
                 return false;
             options->display = name;
+            noteX11Option(arg);
+        } else if (isOption(arg, "wayland", &value) && value == nullptr) {
+            if (!setSystem(WindowSystem::Wayland, arg))
+                return false;
+        } else if (isOption(arg, "x11", &value) && value == nullptr) {
+            if (!setSystem(WindowSystem::X11, arg))
+                return false;
         } else if (isOption(arg, "trace", &value) && value == nullptr) {
             options->trace = true;
         } else {
@@ -180,5 +211,19 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             return false;
         }
     }
+    return true;
+}
+
+bool chooseWindowSystem(const Options& options, const char* waylandDisplay, WindowSystem* chosen,
+                        std::string* error) {
+    WindowSystem system = options.system;
+    if (system == WindowSystem::Automatic)
+        system = waylandDisplay != nullptr && waylandDisplay[0] != '\0' ? WindowSystem::Wayland
+                                                                        : WindowSystem::X11;
+    if (system == WindowSystem::Wayland && !options.x11Option.empty()) {
+        *error = "'" + options.x11Option + "' works on X11 only; add --x11 to use the X display";
+        return false;
+    }
+    *chosen = system;
     return true;
 }

@@ -1,5 +1,5 @@
-#include "host/x11/settings_file.h"
-#include "host/x11/settings_text.h"
+#include "host/linux/settings_file.h"
+#include "host/linux/settings_text.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,6 @@
-// The command line of the Linux saver. Every long option is accepted with one
-// dash or two, as the programs xscreensaver starts expect (-root, --root).
+// The command line of the Linux saver, on Wayland and on X11. Every long
+// option is accepted with one dash or two, as the programs xscreensaver starts
+// expect (-root, --root).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -9,6 +10,12 @@ enum class WindowKind {
     FullScreen, // covers the screen; closes by the full-screen rules
     Given,      // draws into an existing window (--window-id)
     Root,       // $XSCREENSAVER_WINDOW when set, otherwise the root window
+};
+
+enum class WindowSystem {
+    Automatic, // Wayland when WAYLAND_DISPLAY is set, otherwise X11
+    Wayland,   // --wayland
+    X11,       // --x11
 };
 
 struct Options {
@@ -21,10 +28,19 @@ struct Options {
     unsigned long windowId = 0;
     int32_t mirrors = -1; // -1: as stored; 0 off; 1 on
     std::string display;  // empty: $DISPLAY
+    WindowSystem system = WindowSystem::Automatic;
+    std::string x11Option; // the first option that only X11 can honour, as written; empty when none
 };
 
 // False with one line in error for anything it cannot take.
 bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error);
+
+// The window system a run draws on: the one forced by --wayland or --x11,
+// otherwise Wayland when waylandDisplay (the value of WAYLAND_DISPLAY) is set
+// and not empty. False with one line in error when the options name an X11
+// window or display and the run is on Wayland.
+bool chooseWindowSystem(const Options& options, const char* waylandDisplay, WindowSystem* chosen,
+                        std::string* error);
 
 // Decimal or 0x-hexadecimal, non-zero, at most 32 bits.
 bool parseWindowId(const char* text, unsigned long* out);

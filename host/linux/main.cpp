@@ -1,27 +1,25 @@
-// zellik: the kaleidoscope screen saver on Linux, with Xlib and GLX.
+// zellik: the kaleidoscope screen saver on Linux, on Wayland or on X11.
 //
-// What this host does:
-//  [x] zellik                      a window of its own (--geometry WxH, default 1280x720)
-//  [x] -s, --fullscreen            covers the screen; closes on a key, a button, focus loss or
-//                                  a pointer move beyond "Mouse Threshold" on one axis; cursor hidden
-//  [x] -p, --window-id ID          draws into an existing window; no input closes it
-//  [x] --root                      $XSCREENSAVER_WINDOW, else the root window (xscreensaver's way)
-//  [x] --mirrors / --no-mirrors    this run only; otherwise "UseMirrors" from the settings file
-//  [x] -c                          the GTK settings dialog; -c --mirrors on|off stores without one
-//  [x] frame loop                  all pending events, one renderFrame, glXSwapBuffers, sleepInterval
-//  [x] SIGTERM, SIGINT             end the run cleanly with status 0, context released
-//  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
+// What the program does before a host takes over:
+//  [x] options                     host/linux/options.cpp, one parse for both window systems
+//  [x] --wayland / --x11           force one; otherwise Wayland when WAYLAND_DISPLAY is set
+//  [x] X11-only options            --window-id, --root and --display under Wayland: one line, status 2
 //  [x] settings                    $XDG_CONFIG_HOME/zellik/zellik.ini, the registry's keys as sections
+//  [x] -c                          the GTK settings dialog; -c --mirrors on|off stores without one
+//  [x] the saver                   host/x11/frame_loop.cpp (Xlib + GLX) or
+//                                  host/wayland/wayland_saver.cpp (wayland-client + EGL)
 //  [ ] password                    none: there is no screen-saver password library to ask, so
 //                                  closing never asks, as on Windows where the library is missing
 //  [ ] change password (-a)        likewise nothing to run
 #include "host/common/saver_settings.h"
-#include "host/x11/config_dialog_gtk.h"
+#include "host/linux/config_dialog_gtk.h"
+#include "host/linux/options.h"
+#include "host/linux/settings_file.h"
+#include "host/wayland/wayland_saver.h"
 #include "host/x11/frame_loop.h"
-#include "host/x11/options.h"
-#include "host/x11/settings_file.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -53,5 +51,13 @@ int main(int argc, char** argv) {
     }
     if (options.mirrors >= 0)
         settings.useMirrors = static_cast<uint32_t>(options.mirrors);
+
+    WindowSystem system = WindowSystem::X11;
+    if (!chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY"), &system, &error)) {
+        std::fprintf(stderr, "zellik: %s\n", error.c_str());
+        return 2;
+    }
+    if (system == WindowSystem::Wayland)
+        return runWaylandSaver(options, &settings);
     return runSaverWindow(options, &settings);
 }

@@ -1,4 +1,4 @@
-#include "host/x11/settings_text.h"
+#include "host/linux/settings_text.h"
 
 #include <ini.h>
 

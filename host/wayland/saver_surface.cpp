@@ -1,0 +1,248 @@
+#include "host/wayland/saver_surface.h"
+#include "host/wayland/seat_input.h"
+#include "host/wayland/wayland_globals.h"
+#include "platform/counter.h"
+#include "scene/kaleidoscope_scene.h"
+
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
+
+#include <wayland-egl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+namespace {
+
+// --- the role --------------------------------------------------------------
+
+void shellSurfaceConfigure(void* data, xdg_surface* shellSurface, uint32_t serial) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    xdg_surface_ack_configure(shellSurface, serial);
+    surface->configured = true;
+    surface->needsLayout = true;
+}
+
+const xdg_surface_listener kShellSurfaceListener = {shellSurfaceConfigure};
+
+void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    surface->configuredWidth = width;
+    surface->configuredHeight = height;
+}
+
+// The compositor (or its user) closes the window: the run ends with status 0.
+void toplevelClose(void* data, xdg_toplevel*) {
+    static_cast<SaverSurface*>(data)->run->ended = true;
+}
+
+void toplevelBounds(void*, xdg_toplevel*, int32_t, int32_t) {}
+void toplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
+
+const xdg_toplevel_listener kToplevelListener = {toplevelConfigure, toplevelClose, toplevelBounds,
+                                                 toplevelCapabilities};
+
+// --- scale -----------------------------------------------------------------
+
+void preferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    if (surface->preferredScale120 != scale) {
+        surface->preferredScale120 = scale;
+        surface->needsLayout = true;
+    }
+}
+
+const wp_fractional_scale_v1_listener kFractionalScaleListener = {preferredScale};
+
+// The window of its own follows the outputs it is shown on (the largest scale
+// of them); a full-screen surface has its output's.
+void surfaceEnter(void* data, wl_surface*, wl_output* output) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    surface->enteredOutputs.push_back(output);
+    surface->needsLayout = true;
+}
+
+void surfaceLeave(void* data, wl_surface*, wl_output* output) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    auto& entered = surface->enteredOutputs;
+    entered.erase(std::remove(entered.begin(), entered.end(), output), entered.end());
+    surface->needsLayout = true;
+}
+
+const wl_surface_listener kSurfaceListener = {surfaceEnter, surfaceLeave};
+
+int32_t integerScale(const SaverSurface& surface) {
+    if (surface.screen != nullptr)
+        return surface.screen->scale;
+    int32_t scale = 1;
+    for (const ScreenOutput* screen : surface.run->outputs) {
+        if (std::find(surface.enteredOutputs.begin(), surface.enteredOutputs.end(), screen->output) !=
+            surface.enteredOutputs.end())
+            scale = std::max(scale, screen->scale);
+    }
+    return scale;
+}
+
+// The size in the compositor's coordinates: what it configured, otherwise
+// the output's (full screen) or the options' (a window of its own).
+void logicalSize(const SaverSurface& surface, int32_t* width, int32_t* height) {
+    if (surface.configuredWidth > 0 && surface.configuredHeight > 0) {
+        *width = surface.configuredWidth;
+        *height = surface.configuredHeight;
+    } else if (surface.screen != nullptr) {
+        outputLogicalSize(*surface.screen, width, height);
+    } else {
+        *width = surface.run->options->width;
+        *height = surface.run->options->height;
+    }
+    if (*width < 1 || *height < 1) {
+        *width = 640;
+        *height = 480;
+    }
+}
+
+// --- drawing ---------------------------------------------------------------
+
+bool fail(const char* step) {
+    std::fprintf(stderr, "zellik: cannot draw on the Wayland surface: %s failed (EGL error 0x%x)\n", step,
+                 static_cast<unsigned>(eglGetError()));
+    return false;
+}
+
+bool makeCurrent(const SaverSurface& surface) {
+    return eglMakeCurrent(surface.run->egl, surface.eglSurface, surface.eglSurface, surface.context) ==
+           EGL_TRUE;
+}
+
+// The EGL window, a context of its own and the scene at the buffer size.
+bool setUpDrawing(SaverSurface* surface) {
+    WaylandRun* run = surface->run;
+    surface->eglWindow =
+        wl_egl_window_create(surface->surface, surface->buffer.width, surface->buffer.height);
+    if (surface->eglWindow == nullptr)
+        return fail("wl_egl_window_create");
+    surface->eglSurface = eglCreatePlatformWindowSurface(run->egl, run->config, surface->eglWindow, nullptr);
+    if (surface->eglSurface == EGL_NO_SURFACE)
+        return fail("eglCreatePlatformWindowSurface");
+    const EGLint attributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                 EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    surface->context = eglCreateContext(run->egl, run->config, EGL_NO_CONTEXT, attributes);
+    if (surface->context == EGL_NO_CONTEXT)
+        return fail("eglCreateContext");
+    if (!makeCurrent(*surface))
+        return fail("eglMakeCurrent");
+    eglSwapInterval(run->egl, 0);
+    surface->scene = new (std::nothrow)
+        KaleidoscopeScene(surface->buffer.width, surface->buffer.height, run->seed, systemCounter());
+    if (surface->scene == nullptr) {
+        std::fprintf(stderr, "zellik: out of memory for the scene\n");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SaverSurface* createSaverSurface(WaylandRun* run, ScreenOutput* screen) {
+    auto* surface = new SaverSurface;
+    surface->run = run;
+    surface->screen = screen;
+    surface->surface = wl_compositor_create_surface(run->compositor);
+    wl_surface_add_listener(surface->surface, &kSurfaceListener, surface);
+    // The fractional scale is only of use with a viewport to map the buffer.
+    if (run->viewporter != nullptr) {
+        surface->viewport = wp_viewporter_get_viewport(run->viewporter, surface->surface);
+        if (run->fractionalScaleManager != nullptr) {
+            surface->fractionalScale = wp_fractional_scale_manager_v1_get_fractional_scale(
+                run->fractionalScaleManager, surface->surface);
+            wp_fractional_scale_v1_add_listener(surface->fractionalScale, &kFractionalScaleListener, surface);
+        }
+    }
+    surface->shellSurface = xdg_wm_base_get_xdg_surface(run->shell, surface->surface);
+    xdg_surface_add_listener(surface->shellSurface, &kShellSurfaceListener, surface);
+    surface->toplevel = xdg_surface_get_toplevel(surface->shellSurface);
+    xdg_toplevel_add_listener(surface->toplevel, &kToplevelListener, surface);
+    xdg_toplevel_set_title(surface->toplevel, "Zellik");
+    xdg_toplevel_set_app_id(surface->toplevel, "zellik");
+    if (screen != nullptr)
+        xdg_toplevel_set_fullscreen(surface->toplevel, screen->output);
+    wl_surface_commit(surface->surface);
+    return surface;
+}
+
+bool layOutSurface(SaverSurface* surface) {
+    surface->needsLayout = false;
+    WaylandRun* run = surface->run;
+    int32_t width = 0, height = 0;
+    logicalSize(*surface, &width, &height);
+    const uint32_t fractional = surface->fractionalScale != nullptr ? surface->preferredScale120 : 0;
+    const BufferSize buffer = bufferSizeFor(width, height, integerScale(*surface), fractional);
+    const bool resized = buffer.width != surface->buffer.width || buffer.height != surface->buffer.height;
+    surface->logicalWidth = width;
+    surface->logicalHeight = height;
+    surface->buffer = buffer;
+
+    // Surface state that the next commit (the next swap) applies together
+    // with the buffer of the new size.
+    if (run->compositorVersion >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+        wl_surface_set_buffer_scale(surface->surface, buffer.bufferScale);
+    if (surface->viewport != nullptr) {
+        if (buffer.viewport)
+            wp_viewport_set_destination(surface->viewport, width, height);
+        else
+            wp_viewport_set_destination(surface->viewport, -1, -1);
+    }
+    // Every pixel is drawn opaque: the compositor need not draw what lies beneath.
+    wl_region* opaque = wl_compositor_create_region(run->compositor);
+    wl_region_add(opaque, 0, 0, width, height);
+    wl_surface_set_opaque_region(surface->surface, opaque);
+    wl_region_destroy(opaque);
+
+    if (surface->scene == nullptr)
+        return setUpDrawing(surface);
+    if (resized) {
+        wl_egl_window_resize(surface->eglWindow, buffer.width, buffer.height, 0, 0);
+        if (!makeCurrent(*surface))
+            return fail("eglMakeCurrent");
+        setSceneViewport(buffer.width, buffer.height);
+    }
+    return true;
+}
+
+bool drawSurface(SaverSurface* surface, uint32_t renderFlags) {
+    if (!makeCurrent(*surface))
+        return false;
+    if (!surface->scene->renderFrame(renderFlags))
+        return true;
+    return eglSwapBuffers(surface->run->egl, surface->eglSurface) == EGL_TRUE;
+}
+
+void destroySaverSurface(SaverSurface* surface) {
+    WaylandRun* run = surface->run;
+    forgetSurface(run, surface);
+    if (surface->scene != nullptr) {
+        // Its textures belong to its context. Should that context not come
+        // back (the connection is gone), none is current and the calls go nowhere.
+        if (!makeCurrent(*surface))
+            eglMakeCurrent(run->egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        delete surface->scene;
+    }
+    surface->scene = nullptr;
+    eglMakeCurrent(run->egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (surface->context != EGL_NO_CONTEXT)
+        eglDestroyContext(run->egl, surface->context);
+    if (surface->eglSurface != EGL_NO_SURFACE)
+        eglDestroySurface(run->egl, surface->eglSurface);
+    if (surface->eglWindow != nullptr)
+        wl_egl_window_destroy(surface->eglWindow);
+    if (surface->fractionalScale != nullptr)
+        wp_fractional_scale_v1_destroy(surface->fractionalScale);
+    if (surface->viewport != nullptr)
+        wp_viewport_destroy(surface->viewport);
+    xdg_toplevel_destroy(surface->toplevel);
+    xdg_surface_destroy(surface->shellSurface);
+    wl_surface_destroy(surface->surface);
+    delete surface;
+}

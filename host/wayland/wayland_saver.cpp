@@ -1,0 +1,267 @@
+// The Linux saver on Wayland, with wayland-client, EGL and xdg-shell.
+//
+// What this host does:
+//  [x] zellik                      a window of its own (--geometry WxH in the compositor's
+//                                  coordinates); Escape, q or the compositor's close ends it
+//  [x] -s, --fullscreen            a full-screen surface on every output, each with a whole
+//                                  kaleidoscope at the output's real pixel size; closes on a key,
+//                                  a button, a touch, losing the keyboard after having had it, or a
+//                                  pointer move beyond "Mouse Threshold" on one axis from where the
+//                                  pointer first entered; cursor hidden
+//  [x] outputs added or removed    an added output gets its surface; a removed one takes only its own
+//  [x] scale                       wl_output.scale as the buffer scale; fractional-scale-v1 with
+//                                  viewporter where offered
+//  [x] frame loop                  all pending events, one renderFrame and eglSwapBuffers (swap
+//                                  interval 0) per surface, then the shortest sleepInterval
+//  [x] SIGTERM, SIGINT             end the run cleanly with status 0
+//  [x] compositor closes or goes   the run ends at once with status 0 (toplevel close, lost connection)
+//  [ ] --window-id, --root         X11 only (refused before this host starts)
+//  [ ] xdg-decoration              the window of its own gets what the compositor draws by default
+#include "host/wayland/wayland_saver.h"
+#include "host/common/close_rules.h"
+#include "host/linux/stop_signals.h"
+#include "host/wayland/saver_surface.h"
+#include "host/wayland/seat_input.h"
+#include "host/wayland/wayland_globals.h"
+#include "scene/kaleidoscope_scene.h"
+#include "tools/render/frame_trace.h"
+
+#include <EGL/eglext.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool connectionLost(const WaylandRun& run) {
+    return wl_display_get_error(run.display) != 0;
+}
+
+bool stopping(const WaylandRun& run) {
+    return run.ended || run.failed || stopSignalled() || connectionLost(run);
+}
+
+// Reads and handles what the compositor has sent, waiting up to milliseconds
+// for it. EGL reads from the same connection for its own queue, hence the
+// prepare/read protocol rather than a plain dispatch. A connection that has
+// failed or hung up makes wl_display_get_error non-zero, which ends the loop:
+// nothing here is retried after that.
+void handleEvents(WaylandRun* run, int32_t milliseconds) {
+    wl_display* display = run->display;
+    while (wl_display_prepare_read(display) != 0) {
+        if (wl_display_dispatch_pending(display) < 0)
+            return;
+    }
+    // EAGAIN: the compositor is slow to read; the rest goes with a later flush.
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+        wl_display_cancel_read(display);
+        return;
+    }
+    const short events = waitForInput(wl_display_get_fd(display), milliseconds);
+    if ((events & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        if (wl_display_read_events(display) < 0)
+            return;
+    } else {
+        wl_display_cancel_read(display);
+    }
+    wl_display_dispatch_pending(display);
+}
+
+// Surfaces for outputs that have described themselves and have none yet, and
+// a new layout for those whose size or scale changed. Runs between frames,
+// outside any listener.
+void followOutputs(WaylandRun* run) {
+    for (ScreenOutput* screen : run->outputs) {
+        if (screen->changed) {
+            screen->changed = false;
+            for (SaverSurface* surface : run->surfaces)
+                surface->needsLayout = true;
+        }
+        if (!run->fullScreen || !screen->described)
+            continue;
+        bool covered = false;
+        for (const SaverSurface* surface : run->surfaces)
+            covered = covered || surface->screen == screen;
+        if (!covered)
+            run->surfaces.push_back(createSaverSurface(run, screen));
+    }
+    for (SaverSurface* surface : run->surfaces) {
+        if (surface->configured && surface->needsLayout && !layOutSurface(surface))
+            run->failed = true;
+    }
+}
+
+// The pause after the frames; input, a close or a signal ends it early.
+void sleepWatchingEvents(WaylandRun* run, int32_t milliseconds) {
+    const uint32_t start = tickCount();
+    for (;;) {
+        const uint32_t elapsed = tickCount() - start;
+        if (stopping(*run) || milliseconds <= 0 || elapsed >= static_cast<uint32_t>(milliseconds))
+            return;
+        handleEvents(run, milliseconds - static_cast<int32_t>(elapsed));
+        checkKeyboardFocus(run);
+    }
+}
+
+bool openEgl(WaylandRun* run, std::string* error) {
+    run->egl = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, run->display, nullptr);
+    if (run->egl == EGL_NO_DISPLAY || !eglInitialize(run->egl, nullptr, nullptr)) {
+        *error = "cannot use EGL on this Wayland display";
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        *error = "EGL offers no desktop OpenGL on this Wayland display";
+        return false;
+    }
+    // 8 bits per colour and no alpha: the compositor then takes the surface
+    // as opaque, whatever alpha the scene leaves in the buffer.
+    const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                             EGL_WINDOW_BIT,
+                             EGL_RENDERABLE_TYPE,
+                             EGL_OPENGL_BIT,
+                             EGL_RED_SIZE,
+                             8,
+                             EGL_GREEN_SIZE,
+                             8,
+                             EGL_BLUE_SIZE,
+                             8,
+                             EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(run->egl, wanted, nullptr, 0, &count) || count < 1) {
+        *error = "no EGL configuration with 8-bit RGB for OpenGL windows";
+        return false;
+    }
+    std::vector<EGLConfig> configs(static_cast<size_t>(count));
+    eglChooseConfig(run->egl, wanted, configs.data(), count, &count);
+    run->config = configs[0];
+    for (EGLint i = 0; i < count; ++i) {
+        EGLint alpha = -1, red = 0;
+        eglGetConfigAttrib(run->egl, configs[static_cast<size_t>(i)], EGL_ALPHA_SIZE, &alpha);
+        eglGetConfigAttrib(run->egl, configs[static_cast<size_t>(i)], EGL_RED_SIZE, &red);
+        if (alpha == 0 && red == 8) {
+            run->config = configs[static_cast<size_t>(i)];
+            break;
+        }
+    }
+    return true;
+}
+
+// The trace follows the first surface that has a scene.
+void printTrace(const WaylandRun& run, int64_t* frame, std::string* trace) {
+    for (const SaverSurface* surface : run.surfaces) {
+        if (surface->scene != nullptr) {
+            formatFrameTrace(*surface->scene, ++*frame, &(*trace)[0], trace->size());
+            std::puts(trace->c_str());
+            std::fflush(stdout);
+            return;
+        }
+    }
+}
+
+// Frames for every surface that has a scene; the shortest pause any of
+// their scenes asks for, or a second while none has.
+int32_t drawFrames(WaylandRun* run) {
+    int32_t pause = 1000;
+    const uint32_t flags = renderFlagsFor(*run->settings);
+    for (SaverSurface* surface : run->surfaces) {
+        if (surface->scene == nullptr)
+            continue;
+        if (!drawSurface(surface, flags) && connectionLost(*run))
+            break;
+        pause = std::min(pause, surface->scene->sleepInterval());
+    }
+    return pause;
+}
+
+// A protocol error is a fault of ours, and said so; a connection that just
+// ended is the compositor going away, and the saver goes with it quietly.
+int exitStatus(const WaylandRun& run) {
+    const int error = wl_display_get_error(run.display);
+    if (error == EPROTO) {
+        const wl_interface* interface = nullptr;
+        uint32_t id = 0;
+        const uint32_t code = wl_display_get_protocol_error(run.display, &interface, &id);
+        std::fprintf(stderr, "zellik: the Wayland compositor refused a request (%s %u, error %u)\n",
+                     interface != nullptr ? interface->name : "unknown object", id, code);
+        return 1;
+    }
+    return run.failed ? 1 : 0;
+}
+
+void tearDown(WaylandRun* run) {
+    for (SaverSurface* surface : run->surfaces)
+        destroySaverSurface(surface);
+    run->surfaces.clear();
+    releaseGlobals(run);
+    if (run->egl != EGL_NO_DISPLAY) {
+        eglMakeCurrent(run->egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglTerminate(run->egl);
+        eglReleaseThread();
+    }
+    if (run->keyContext != nullptr)
+        xkb_context_unref(run->keyContext);
+    // Whatever the teardown asked of a live compositor goes out before the end.
+    wl_display_flush(run->display);
+    wl_display_disconnect(run->display);
+}
+
+} // namespace
+
+int runWaylandSaver(const Options& options, SaverSettings* settings) {
+    catchStopSignals();
+    WaylandRun run;
+    run.options = &options;
+    run.settings = settings;
+    run.fullScreen = options.kind == WindowKind::FullScreen;
+    run.display = wl_display_connect(nullptr);
+    if (run.display == nullptr) {
+        const char* name = std::getenv("WAYLAND_DISPLAY");
+        std::fprintf(stderr, "zellik: cannot connect to the Wayland compositor '%s': %s\n",
+                     name != nullptr ? name : "wayland-0", std::strerror(errno));
+        return 1;
+    }
+    if (!run.fullScreen)
+        run.keyContext = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+
+    std::string error;
+    if (!bindGlobals(&run, &error) || !openEgl(&run, &error)) {
+        std::fprintf(stderr, "zellik: %s\n", error.c_str());
+        tearDown(&run);
+        return 1;
+    }
+    // One seed for every scene made at the start, as one picture per screen.
+    run.seed = seedFromCalendarTime();
+    if (!run.fullScreen)
+        run.surfaces.push_back(createSaverSurface(&run, nullptr));
+    followOutputs(&run);
+    if (run.fullScreen && run.surfaces.empty())
+        std::fprintf(stderr, "zellik: the Wayland compositor has no output yet; waiting for one\n");
+    // The surfaces' creation: the reference time of the password delay.
+    settings->window = run.surfaces.empty() ? nullptr : run.surfaces[0];
+    settings->startTick = tickCount();
+
+    std::string trace(options.trace ? 4096 : 0, '\0');
+    int64_t frame = 0;
+    while (!stopping(run)) {
+        handleEvents(&run, 0);
+        checkKeyboardFocus(&run);
+        followOutputs(&run);
+        if (stopping(run))
+            break;
+        const int32_t pause = drawFrames(&run);
+        if (options.trace)
+            printTrace(run, &frame, &trace);
+        sleepWatchingEvents(&run, pause);
+    }
+
+    const int status = exitStatus(run);
+    tearDown(&run);
+    settings->window = nullptr;
+    return status;
+}

@@ -1,0 +1,44 @@
+#include "host/x11/monitor_layout.h"
+
+#include <algorithm>
+
+namespace {
+
+// The overlap of a monitor with the screen; empty when there is none. In 64
+// bits: a monitor's far edge may lie beyond the 32-bit range.
+ScreenArea clipToScreen(const ScreenArea& m, int32_t screenWidth, int32_t screenHeight) {
+    const int64_t left = std::max<int64_t>(m.x, 0);
+    const int64_t top = std::max<int64_t>(m.y, 0);
+    const int64_t right = std::min<int64_t>(int64_t{m.x} + m.width, screenWidth);
+    const int64_t bottom = std::min<int64_t>(int64_t{m.y} + m.height, screenHeight);
+    if (m.width <= 0 || m.height <= 0 || right <= left || bottom <= top)
+        return ScreenArea{0, 0, 0, 0};
+    return ScreenArea{static_cast<int32_t>(left), static_cast<int32_t>(top),
+                      static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+}
+
+bool sameArea(const ScreenArea& a, const ScreenArea& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+} // namespace
+
+std::vector<ScreenArea> saverScreenAreas(const std::vector<ScreenArea>& monitors, int32_t screenWidth,
+                                         int32_t screenHeight) {
+    std::vector<ScreenArea> areas;
+    for (const ScreenArea& monitor : monitors) {
+        const ScreenArea area = clipToScreen(monitor, screenWidth, screenHeight);
+        if (area.width == 0)
+            continue;
+        const bool repeated = std::any_of(areas.begin(), areas.end(),
+                                          [&](const ScreenArea& taken) { return sameArea(taken, area); });
+        if (!repeated)
+            areas.push_back(area);
+    }
+    if (areas.empty() && screenWidth > 0 && screenHeight > 0)
+        areas.push_back(ScreenArea{0, 0, screenWidth, screenHeight});
+    std::stable_sort(areas.begin(), areas.end(), [](const ScreenArea& a, const ScreenArea& b) {
+        return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
+    });
+    return areas;
+}
