@@ -3,6 +3,7 @@
 # $ZELLIK_WINE_HELPER the Windows helper (tests/wine/wine_helper.cpp).
 . "$here/../../scripts/windows/wine-lib.sh"
 HOST_CLOSE_ENDS=0 # a WM_CLOSE that no input asked for is ignored
+HOST_BLACK=1
 HOST_SECONDS=5
 readonly SYSTEM_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers'
 readonly SAVER_KEY='HKCU\Software\Quent\Dunmere'

@@ -4,6 +4,7 @@ export XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
 export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory GDK_BACKEND=x11
 INI=$XDG_CONFIG_HOME/zellik/zellik.ini
 HOST_CLOSE_ENDS=1 # SIGTERM, as xscreensaver ends its programs
+HOST_BLACK=1
 HOST_SECONDS=1
 
 host_begin() { xvfb_start "$WORK" 640x480x24; }
@@ -237,4 +238,29 @@ case_install() {
     xmllint --noout "$WORK/stage/share/xscreensaver/config/zellik.xml" || fail "zellik.xml is not well-formed"
     MANWIDTH=80 man -l "$WORK/stage/share/man/man6/zellik.6" 2>"$WORK/man.err" | grep -q 'GL: zellik --root' &&
         [ ! -s "$WORK/man.err" ] || fail "the manual page: $(cat "$WORK/man.err")"
+}
+
+# Two monitors side by side (Xorg's dummy driver: Xvfb cannot show two), one
+# kaleidoscope centred on each; a key ends it.
+case_monitors() {
+    command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] &&
+        [ "$(id -u)" = 0 ] || { echo "SKIP: Xorg with its dummy driver (as root) and xrandr are needed"; exit 77; }
+    xvfb_stop "$XVFB_PID"
+    printf '%s\n' 'Section "ServerFlags"' 'Option "AutoAddDevices" "false"' EndSection 'Section "Device"' \
+        'Identifier "d"' 'Driver "dummy"' 'VideoRam 256000' EndSection 'Section "Monitor"' 'Identifier "m"' \
+        'HorizSync 5-1000' 'VertRefresh 5-200' EndSection 'Section "Screen"' 'Identifier "s"' 'Device "d"' \
+        'Monitor "m"' 'DefaultDepth 24' 'SubSection "Display"' 'Depth 24' 'Virtual 4096 2160' EndSubSection \
+        EndSection >"$WORK/xorg.conf"
+    setsid Xorg -displayfd 3 -config "$WORK/xorg.conf" -noreset -nolisten tcp -novtswitch -sharevts \
+        -logfile "$WORK/xorg.log" 3>"$WORK/xorg.display" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do grep -q '^[0-9]' "$WORK/xorg.display" && break; sleep 0.1; done
+    export DISPLAY=":$(head -n1 "$WORK/xorg.display")"
+    xrandr --addmode DUMMY1 1024x768 2>/dev/null
+    xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
+        fail "xrandr could not make two monitors"
+    started_with_picture left kaleidoscope 1280x720+0+0
+    expect_picture right kaleidoscope 1024x768+1280+0
+    key
+    ends_within "a key" 1
 }

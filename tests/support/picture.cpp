@@ -91,7 +91,7 @@ Difference symmetryDifference(const Picture& p, double degrees, bool reflect) {
 }
 
 Measures measurePicture(const Picture& p) {
-    Measures m{0, 0, 0};
+    Measures m{0, 0, 0, 0};
     const double cx = (p.width - 1) / 2.0, cy = (p.height - 1) / 2.0,
                  radius = 0.42 * std::min(p.width, p.height);
     long disc = 0, black = 0;
@@ -107,22 +107,29 @@ Measures measurePicture(const Picture& p) {
     m.lit = disc > 0 ? m.lit / disc : 0.0;
     m.black = p.width > 0 ? double(black) / (double(p.width) * p.height) : 0.0;
     m.mirror = m.lit > 0 ? symmetryDifference(p, 0.0, true).mean / m.lit : 1.0;
+    double own[2] = {0, 0};
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 1; x + 1 < p.width; ++x) {
+            const double a = p.at(x - 1, y)[1], b = p.at(x, y)[1], c = p.at(x + 1, y)[1];
+            own[x % 2] += std::min(std::abs(b - a), std::abs(b - (a + c) / 2));
+        }
+    m.columnDetail = std::max(own[0], own[1]) > 0 ? std::min(own[0], own[1]) / std::max(own[0], own[1]) : 0.0;
     return m;
 }
 
 bool judgePicture(const Picture& p, const std::string& expected, std::string* why) {
     const Measures m = measurePicture(p);
     char text[160];
-    std::snprintf(text, sizeof text, "%dx%d lit=%.2f black=%.3f mirror=%.3f", p.width, p.height, m.lit,
-                  m.black, m.mirror);
+    std::snprintf(text, sizeof text, "%dx%d lit=%.2f black=%.3f mirror=%.3f detail=%.2f", p.width, p.height, m.lit,
+                  m.black, m.mirror, m.columnDetail);
     *why = text;
     if (expected == "black")
         return m.black == 1.0;
     // A kaleidoscope leaves black between its tiles; a compositor's grey
     // background or a stretched picture does not.
     const bool onBlack = m.lit > 4.0 && m.black > 0.05;
-    if (expected == "kaleidoscope")
-        return onBlack && m.mirror < 0.06;
+    if (expected == "kaleidoscope" || expected == "sharp")
+        return onBlack && m.mirror < 0.06 && (expected != "sharp" || m.columnDetail > 0.5);
     if (expected == "plain")
         return onBlack && m.mirror > 0.25;
     *why = "unknown expectation '" + expected + "'";

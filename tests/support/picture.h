@@ -37,12 +37,18 @@ struct Measures {
     double lit;    // mean brightness of the central disc, 0 to 255
     double black;  // share of pixels that are pure black
     double mirror; // mean reflection difference relative to lit (0: exactly symmetric)
+    // How much detail the odd columns have of their own beside the even ones
+    // (the weaker parity over the stronger): near 1 drawn at the real pixel
+    // size, near 0 scaled up twice from half the size (each second column
+    // then repeats or averages its neighbours).
+    double columnDetail;
 };
 Measures measurePicture(const Picture& picture);
 
 // The verdicts the end-to-end tests ask for:
 //   kaleidoscope  lit, on black, mirror-symmetric about the vertical centre line
 //   plain         lit, on black, clearly not symmetric (mirrors off)
+//   sharp         a kaleidoscope drawn at the picture's own pixel size
 //   black         nothing drawn
 // True when the picture is what was expected; why says what was measured.
 bool judgePicture(const Picture& picture, const std::string& expected, std::string* why);

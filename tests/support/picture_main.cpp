@@ -1,7 +1,7 @@
 // zellik-picture: the end-to-end tests' eye. Judges a screenshot (PNG), or
 // a rectangle of it, the same way the headless picture tests judge frames.
 //
-//   zellik-picture FILE.png kaleidoscope|plain|black [WxH+X+Y]
+//   zellik-picture FILE.png kaleidoscope|sharp|plain|black [WxH+X+Y]
 //
 // Prints what it measured; exits 0 when the picture is as expected, 1 when
 // not, 2 when the file or the arguments cannot be read.
@@ -12,7 +12,7 @@
 int main(int argc, char** argv) {
     Picture picture;
     if (argc < 3 || argc > 4 || !readPng(argv[1], &picture)) {
-        std::fprintf(stderr, "usage: zellik-picture FILE.png kaleidoscope|plain|black [WxH+X+Y]\n");
+        std::fprintf(stderr, "usage: zellik-picture FILE.png kaleidoscope|sharp|plain|black [WxH+X+Y]\n");
         return 2;
     }
     if (argc == 4) {
