@@ -18,7 +18,7 @@ void __libc_free(void* pointer);
 namespace {
 
 std::atomic<bool> counting{false};
-std::atomic<uint64_t> mallocs{0}, news{0};
+std::atomic<uint64_t> mallocs{0}, news{0}, frees{0};
 
 void* count(std::atomic<uint64_t>& counter, void* pointer) {
     if (counting.load(std::memory_order_relaxed))
@@ -26,29 +26,47 @@ void* count(std::atomic<uint64_t>& counter, void* pointer) {
     return pointer;
 }
 
+void release(void* pointer) {
+    if (pointer != nullptr)
+        count(frees, pointer);
+    __libc_free(pointer);
+}
+
 } // namespace
 
 void startCountingAllocations() {
-    mallocs = news = 0;
+    mallocs = news = frees = 0;
     counting = true;
 }
 
 AllocationCounts stopCountingAllocations() {
     counting = false;
-    return AllocationCounts{mallocs.load(), news.load()};
+    return AllocationCounts{mallocs.load(), news.load(), frees.load()};
 }
 
 extern "C" {
-void* malloc(size_t size) { return count(mallocs, __libc_malloc(size)); }
-void* calloc(size_t n, size_t size) { return count(mallocs, __libc_calloc(n, size)); }
-void* realloc(void* pointer, size_t size) { return count(mallocs, __libc_realloc(pointer, size)); }
-void* memalign(size_t alignment, size_t size) { return count(mallocs, __libc_memalign(alignment, size)); }
-void* aligned_alloc(size_t alignment, size_t size) { return count(mallocs, __libc_memalign(alignment, size)); }
+void* malloc(size_t size) {
+    return count(mallocs, __libc_malloc(size));
+}
+void* calloc(size_t n, size_t size) {
+    return count(mallocs, __libc_calloc(n, size));
+}
+void* realloc(void* pointer, size_t size) {
+    return count(mallocs, __libc_realloc(pointer, size));
+}
+void* memalign(size_t alignment, size_t size) {
+    return count(mallocs, __libc_memalign(alignment, size));
+}
+void* aligned_alloc(size_t alignment, size_t size) {
+    return count(mallocs, __libc_memalign(alignment, size));
+}
 int posix_memalign(void** out, size_t alignment, size_t size) {
     *out = count(mallocs, __libc_memalign(alignment, size));
     return *out == nullptr ? 12 /* ENOMEM */ : 0;
 }
-void free(void* pointer) { __libc_free(pointer); }
+void free(void* pointer) {
+    release(pointer);
+}
 }
 
 void* operator new(size_t size) {
@@ -57,8 +75,18 @@ void* operator new(size_t size) {
         std::abort();
     return pointer;
 }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete(void* pointer) noexcept { __libc_free(pointer); }
-void operator delete[](void* pointer) noexcept { __libc_free(pointer); }
-void operator delete(void* pointer, size_t) noexcept { __libc_free(pointer); }
-void operator delete[](void* pointer, size_t) noexcept { __libc_free(pointer); }
+void* operator new[](size_t size) {
+    return operator new(size);
+}
+void operator delete(void* pointer) noexcept {
+    release(pointer);
+}
+void operator delete[](void* pointer) noexcept {
+    release(pointer);
+}
+void operator delete(void* pointer, size_t) noexcept {
+    release(pointer);
+}
+void operator delete[](void* pointer, size_t) noexcept {
+    release(pointer);
+}

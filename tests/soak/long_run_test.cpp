@@ -1,5 +1,6 @@
-// A day of saver time on the simulated clock, and the frames that allocate
-// nothing.
+// A day of saver time on the simulated clock, the frames that allocate
+// nothing, and decodes that give back all they take.
+#include "platform/resource_bytes.h"
 #include "scene/kaleidoscope_scene.h"
 #include "tests/soak/allocation_counter.h"
 #include "tests/support/gl_test_context.h"
@@ -16,15 +17,39 @@ namespace {
 int* volatile boxedSink = nullptr;
 void* volatile rawSink = nullptr;
 
-TEST(AllocationCounter, SeesBothKinds) {
+TEST(AllocationCounter, SeesBothKindsAndTheirFrees) {
     startCountingAllocations();
     boxedSink = new int(5);
     rawSink = std::malloc(32);
-    const AllocationCounts counts = stopCountingAllocations();
     std::free(rawSink);
     delete boxedSink;
+    const AllocationCounts counts = stopCountingAllocations();
     EXPECT_EQ(counts.news, 1u);
     EXPECT_GE(counts.mallocs, 1u);
+    EXPECT_EQ(counts.frees, counts.news + counts.mallocs);
+}
+
+// A decode, whole or failed half-way, frees everything it allocated once
+// its pixels are let go.
+TEST(LongRun, DecodesLeaveNothingBehind) {
+    ResourceBytes logo{};
+    ASSERT_TRUE(lookupResource("LOGO_MASK", &logo));
+    std::vector<unsigned char> damaged(logo.data, logo.data + logo.size);
+    damaged[damaged.size() / 2] ^= 0xFF;
+    damaged[damaged.size() / 3] = 0xFF;
+    testing::internal::CaptureStderr();
+    startCountingAllocations();
+    for (const std::vector<unsigned char>& bytes :
+         {std::vector<unsigned char>(logo.data, logo.data + logo.size), damaged,
+          std::vector<unsigned char>(logo.data, logo.data + 700)}) {
+        MaskTexture texture{};
+        decodeMaskTexture(texture, bytes.data(), uint32_t(bytes.size()));
+        discardMaskPixels(texture);
+    }
+    const AllocationCounts counts = stopCountingAllocations();
+    testing::internal::GetCapturedStderr();
+    EXPECT_GT(counts.mallocs, 3u);
+    EXPECT_EQ(counts.frees, counts.mallocs + counts.news);
 }
 
 TEST(LongRun, ADayInThirtyThreeMillisecondSteps) {

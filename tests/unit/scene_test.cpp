@@ -28,10 +28,12 @@ TEST(SceneSetUp, DrawsAFixedSequenceFromTheSeed) {
                   7 + 3 * (2 + (rig.layer().syncSprites ? 8 : 10)));
         EXPECT_TRUE(!rig.scene->transition.active && rig.scene->currentTime() == 0 &&
                     rig.scene->sleepInterval() == 41);
-        GLint mode = 0, depthFunc = 0;
+        GLint mode = 0, depthFunc = 0, hint = 0;
         glGetIntegerv(GL_MATRIX_MODE, &mode);
         glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-        EXPECT_TRUE(mode == GL_MODELVIEW && depthFunc == GL_LEQUAL && glIsEnabled(GL_DEPTH_TEST));
+        glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
+        EXPECT_TRUE(mode == GL_MODELVIEW && depthFunc == GL_LEQUAL && hint == GL_NICEST &&
+                    glIsEnabled(GL_DEPTH_TEST));
     }
     // A 90-degree view at the window's aspect ratio; a window without height
     // is drawn as if square.
@@ -40,7 +42,8 @@ TEST(SceneSetUp, DrawsAFixedSequenceFromTheSeed) {
         SceneRig rig(7, size[0], size[1]);
         GLdouble projection[16];
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        EXPECT_NEAR(projection[0], size[2] ? 1.0 : double(size[1]) / size[0], 1e-6) << size[0] << "x" << size[1];
+        EXPECT_NEAR(projection[0], size[2] ? 1.0 : double(size[1]) / size[0], 1e-6)
+            << size[0] << "x" << size[1];
         EXPECT_NEAR(projection[5], 1.0, 1e-6);
     }
 }
