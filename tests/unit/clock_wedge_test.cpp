@@ -150,30 +150,13 @@ TEST(PortableMath, AgreesWithTheCLibraryToAnUlp) {
             << x;
 }
 
-// The Windows C runtime's sequence; a draw stays below 1 even for the
-// largest output; an integer in [0, n) takes each value for 1/n of the
-// outputs; the 256 seeds of a saver run start 256 different sequences.
+// The Windows C runtime's sequence, and a draw below 1 even for the largest output.
 TEST(RandomGenerator, IsTheWindowsRuntimeSequence) {
     RandomGenerator g{};
     g.seed(1);
     for (const int32_t value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464})
         EXPECT_EQ(g.next(), value);
     EXPECT_LT(32767 * double(kRandomScale), 1.0);
-    for (const int n : {2, 3, 4, 8}) {
-        std::vector<int> counts(size_t(n), 0);
-        for (int32_t output = 0; output <= 32767; ++output)
-            ++counts[size_t(output * double(kRandomScale) * n)];
-        EXPECT_LE(*std::max_element(counts.begin(), counts.end()) -
-                      *std::min_element(counts.begin(), counts.end()),
-                  1);
-    }
-    std::vector<int64_t> starts;
-    g.seed(0);
-    g.next();
-    for (uint32_t seed = 0; seed < 256; ++seed, g.seed(seed), g.next())
-        starts.push_back(int64_t{g.next()} * 65536 + g.next());
-    std::sort(starts.begin(), starts.end());
-    EXPECT_EQ(std::adjacent_find(starts.begin(), starts.end()), starts.end());
     EXPECT_LT(seedFromCalendarTime(), 256u);
 }
 

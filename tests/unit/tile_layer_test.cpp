@@ -145,9 +145,10 @@ TEST(TileLayer, DriftSegmentOfLengthTwo) {
 // asked for a tenth of the time.
 TEST(TileLayer, OpeningStepsAcrossSeeds) {
     int zoomMoves = 0, spinMoves = 0, wedgePicks = 0, synced = 0;
+    SceneRig rig;
+    TileLayer& layer = rig.layer();
     for (uint32_t seed = 0; seed < 400; ++seed) {
-        SceneRig rig(seed);
-        TileLayer& layer = rig.layer();
+        rig.scene->random.seed(seed);
         layer.zoom = 1.5f;
         layer.spin = 180.0f;
         layer.driftCount = layer.driftLength = 0;
