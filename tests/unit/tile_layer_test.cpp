@@ -140,7 +140,8 @@ TEST(TileLayer, DriftSegmentOfLengthTwo) {
 
 // An opening step draws 4 numbers (length, sync, cell, the wedge question),
 // one more inside pickWedge, then 1 or 2 each for zoom and spin; a moving
-// zoom or spin heads for the band it is not in (1.5 goes down, 180 up). Each
+// zoom or spin heads for the band it is not in (1.5 goes down, 180 up, just
+// below and just above them the other way). Each
 // moves half the time, the layer syncs half the time, and a wedge change is
 // asked for a tenth of the time.
 TEST(TileLayer, OpeningStepsAcrossSeeds) {
@@ -149,8 +150,9 @@ TEST(TileLayer, OpeningStepsAcrossSeeds) {
     TileLayer& layer = rig.layer();
     for (uint32_t seed = 0; seed < 400; ++seed) {
         rig.scene->random.seed(seed);
-        layer.zoom = 1.5f;
-        layer.spin = 180.0f;
+        const bool low = seed % 2 == 1; // just below the zoom's limit, just above the spin's
+        layer.zoom = low ? 1.49f : 1.5f;
+        layer.spin = low ? 180.5f : 180.0f;
         layer.driftCount = layer.driftLength = 0;
         rig.scene->transition.active = false;
         const RandomGenerator before = rig.scene->random;
@@ -159,8 +161,10 @@ TEST(TileLayer, OpeningStepsAcrossSeeds) {
                    spinMoved = layer.spinShift != 0;
         EXPECT_EQ(drawsBetween(before, rig.scene->random), 6 + picked + zoomMoved + spinMoved) << seed;
         const float zoomTo = layer.zoomFrom + layer.zoomShift, spinTo = layer.spinFrom + layer.spinShift;
-        EXPECT_TRUE(!zoomMoved || (zoomTo >= 1.0f - 1e-6f && zoomTo <= 1.5f)) << zoomTo;
-        EXPECT_TRUE(!spinMoved || (spinTo >= 180 && spinTo <= 360)) << spinTo;
+        EXPECT_TRUE(!zoomMoved || (zoomTo >= (low ? 1.5f : 1.0f) - 1e-6f && zoomTo <= (low ? 2.0f : 1.5f)))
+            << zoomTo;
+        EXPECT_TRUE(!spinMoved || (low ? spinTo >= 0 && spinTo <= 180 : spinTo >= 180 && spinTo <= 360))
+            << spinTo;
         EXPECT_TRUE(layer.currentCell >= 0 && layer.currentCell < 4);
         zoomMoves += zoomMoved;
         spinMoves += spinMoved;
