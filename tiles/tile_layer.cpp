@@ -13,7 +13,6 @@ double TileLayer::draw() {
 void TileLayer::setUp(KaleidoscopeScene* owner, bool randomCellsAtStart) {
     scene = owner;
     randomCells = randomCellsAtStart;
-    spritesCreated = false;
     driftLength = 0;
     driftCount = 0;
     zoom = static_cast<float>(draw() + 1.0);
@@ -30,7 +29,6 @@ void TileLayer::setUp(KaleidoscopeScene* owner, bool randomCellsAtStart) {
 void TileLayer::initTiles() {
     currentCell = scene->random.below(cellCount);
     std::fill(std::begin(sprites), std::end(sprites), TileSprite{});
-    spritesCreated = true;
     loadTextures();
     // Sprite 2 is born a whole life ago, so it respawns in the first frame
     // and from then on runs nearly in step with sprite 0: respawns come about
@@ -143,5 +141,4 @@ void TileLayer::tearDown() {
         textures[1] = MaskTexture{};
         texturesCreated = false;
     }
-    spritesCreated = false;
 }

@@ -15,13 +15,12 @@ constexpr const char* kLogoResource = "LOGO_MASK";
 
 struct TileLayer {
     TileSprite sprites[kSpriteCount]; // updated and drawn in this order
-    bool spritesCreated;
-    KaleidoscopeScene* scene; // not owned: time, wedge and random numbers
-    float zoom;               // shared size factor, [1, 2]
-    float spin;               // shared rotation of a tile over one life, degrees
-    int32_t driftCount;       // respawns counted in the current drift segment
-    int32_t driftLength;      // length of the current drift segment, in respawns
-    bool syncSprites;         // respawning tiles take the shared zoom, spin and cell
+    KaleidoscopeScene* scene;         // not owned: time, wedge and random numbers
+    float zoom;                       // shared size factor, [1, 2]
+    float spin;                       // shared rotation of a tile over one life, degrees
+    int32_t driftCount;               // respawns counted in the current drift segment
+    int32_t driftLength;              // length of the current drift segment, in respawns
+    bool syncSprites;                 // respawning tiles take the shared zoom, spin and cell
     float zoomFrom, spinFrom;
     float zoomShift, spinShift; // target minus start; 0 while the value holds
     int32_t currentCell;

@@ -177,14 +177,18 @@ TEST(TileLayer, OpeningStepsAcrossSeeds) {
     EXPECT_NEAR(wedgePicks, 40, 25);
 }
 
-TEST(TileLayer, TearDownReleasesTexturesEvenWhenLoadsFailed) {
+// Teardown deletes both textures, also when their loads failed (name 0).
+TEST(TileLayer, TearDownReleasesTextures) {
     SceneRig rig(11);
-    TileLayer layer{};
-    layer.setUp(rig.scene.get(), false);
-    layer.texturesCreated = true; // both names still 0
-    layer.tearDown();
+    const GLuint names[2] = {rig.layer().atlas().textureName, rig.layer().logo().textureName};
+    EXPECT_TRUE(glIsTexture(names[0]) && glIsTexture(names[1]));
+    rig.scene.reset();
+    EXPECT_FALSE(glIsTexture(names[0]) || glIsTexture(names[1]));
+    TileLayer failed{};
+    failed.texturesCreated = true;
+    failed.tearDown();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_FALSE(layer.texturesCreated);
+    EXPECT_FALSE(failed.texturesCreated);
 }
 
 } // namespace
