@@ -209,6 +209,37 @@ TEST_F(SaverResources, ImagesAreTheJpegFilesByteForByte) {
     }
 }
 
+TEST_F(SaverResources, VersionResourceNamesTheSaverAndTheProjectVersion) {
+    ASSERT_FALSE(bytes(RT_VERSION, MAKEINTRESOURCEA(1)).empty());
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(ZELLIK_SCR_PATH, &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(ZELLIK_SCR_PATH, 0, static_cast<DWORD>(info.size()), info.data()));
+    const char* const strings[][2] = {{"FileDescription", "Zellik screen saver"},
+                                      {"ProductName", "Zellik"},
+                                      {"OriginalFilename", "zellik.scr"},
+                                      {"FileVersion", ZELLIK_VERSION},
+                                      {"ProductVersion", ZELLIK_VERSION}};
+    for (const auto& entry : strings) {
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + entry[0];
+        char* text = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            << path;
+        EXPECT_STREQ(text, entry[1]) << path;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
+    char numbers[32] = {};
+    std::snprintf(numbers, sizeof numbers, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                  LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                  LOWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(std::string(numbers), ZELLIK_VERSION ".0");
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+}
+
 BOOL CALLBACK countName(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
     ++*reinterpret_cast<int*>(count);
     return TRUE;
