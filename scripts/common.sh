@@ -28,6 +28,6 @@ preset_lists() {
 
 build_preset() {
   echo "== building $1"
-  quietly cmake --preset "$1"
+  quietly cmake --preset "$1" "${@:2}"
   quietly cmake --build --preset "$1"
 }
