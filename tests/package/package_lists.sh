@@ -10,17 +10,6 @@ repo=$(cd "$1" && pwd)
 shift
 source "$repo/scripts/common.sh"
 
-# owner[PATH]: "package, package" for each path dpkg knows, by its own name
-# or, on a merged /usr, by the name its package ships.
-declare -A owner
-ask_dpkg() {
-  local line
-  while IFS= read -r line; do
-    owner[${line##*: }]=${line%: *}
-  done < <(for f in "$@"; do echo "$f"; [[ $f != /usr/* ]] || echo "${f#/usr}"; done |
-    { xargs -r -d '\n' dpkg -S 2>/dev/null || true; } | grep -v '^diversion' | sed 's/:[a-z0-9]*\(,\|: \)/\1/g')
-}
-
 status=0
 for pair in "$@"; do
   preset=${pair%%=*} build=${pair#*=}
@@ -40,31 +29,29 @@ for pair in "$@"; do
     find "$build" -name link.txt -exec cat {} + | tr ' ' '\n' | grep -E '^/.*\.(so|a)$' || true
     find "$build" -name '*.d' -exec cat {} + | tr ' \\' '\n\n' | grep '^/[^:]*$'
   } | sort -u | xargs -r -d '\n' realpath -e -s -q | grep -v "^$repo/" | sort -u || true)
-  owner=()
-  ask_dpkg "${files[@]}"
-  # A link that no package ships (an alternative): the file it leads to.
-  declare -A target=()
-  for f in "${files[@]}"; do
-    [ -n "${owner[$f]:-${owner[${f#/usr}]:-}}" ] || target[$f]=$(readlink -f "$f")
-  done
-  ask_dpkg "${target[@]}"
-  # One line for each package (or file) at fault, naming its first file.
+  # A link no package ships (an alternative) counts as the file it leads to.
+  mapfile -t targets < <(printf '%s\n' "${files[@]}" | xargs -r -d '\n' realpath -e)
+  # dpkg names a merged-/usr file by the path its package ships.
+  declare -A owner=()
+  while IFS= read -r line; do owner[${line##*: }]=${line%: *}; done < <(
+    for f in "${files[@]}" "${targets[@]}"; do echo "$f"; [[ $f != /usr/* ]] || echo "${f#/usr}"; done |
+      { xargs -r -d '\n' dpkg -S 2>/dev/null || true; } | grep -v '^diversion' |
+      sed 's/:[a-z0-9]*\(,\|: \)/\1/g')
+  # One line for each package at fault, naming its first file.
   declare -A fault=() count=()
-  for f in "${files[@]}"; do
-    t=${target[$f]:-$f}
-    packages=${owner[$t]:-${owner[${t#/usr}]:-}}
-    key="comes from no Debian package"
-    for package in ${packages//,/ }; do
-      key="comes from $packages"
-      [ -z "${installed[$package]:-}" ] || continue 2
+  for i in "${!files[@]}"; do
+    packages=""
+    for f in "${files[i]}" "${targets[i]}"; do
+      packages=${packages:-${owner[$f]:-${owner[${f#/usr}]:-}}}
     done
-    [ -n "$packages" ] || key="$f $key"
-    fault[$key]=${fault[$key]:-$f}
+    for package in ${packages//,/ }; do [ -z "${installed[$package]:-}" ] || continue 2; done
+    key="comes from ${packages:-no Debian package}"
+    fault[$key]=${fault[$key]:-${files[i]}}
     count[$key]=$((${count[$key]:-0} + 1))
   done
-  lists="scripts/packages-{$(preset_lists "$preset" | tr ' ' ,)}.txt"
   for key in "${!fault[@]}"; do
-    echo "$preset: ${fault[$key]} (and $((count[$key] - 1)) more) $key, which $lists do not install"
+    echo "$preset: ${fault[$key]} (and $((count[$key] - 1)) more) $key;" \
+      "scripts/packages-{$(preset_lists "$preset" | tr ' ' ,)}.txt do not install it"
     status=1
   done
   echo "$preset: ${#files[@]} files checked"
