@@ -1,4 +1,4 @@
-# Shared by the README's two commands.
+# Shared by the README's commands and the release scripts.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 

@@ -35,9 +35,11 @@ CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
 build_preset release-windows --fresh -DZELLIK_MINGW_JPEG_PREFIX="$jpeg"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release-linux/CMakeCache.txt)
-[ "$(dpkg-parsechangelog -l packaging/debian/changelog -S Version)" = "$version" ] &&
-  grep -q "^## $version " CHANGELOG.md ||
-  { echo "package: packaging/debian/changelog and CHANGELOG.md must open with version $version" >&2; exit 1; }
+if [ "$(dpkg-parsechangelog -l packaging/debian/changelog -S Version)" != "$version" ] ||
+  ! grep -q "^## $version " CHANGELOG.md; then
+  echo "package: packaging/debian/changelog and CHANGELOG.md must open with version $version" >&2
+  exit 1
+fi
 deb=zellik_${version}_amd64.deb
 setup=zellik-$version-setup.exe
 zip=zellik-$version-windows-x64.zip
