@@ -8,7 +8,7 @@
 # SOURCE_DATE_EPOCH (by default the last commit's time), no build path or
 # link time gets into a binary, and archive members are sorted with clamped
 # times. scripts/check-reproducible.sh holds it to that.
-# Usage: scripts/package.sh [DIST_DIR]   (default dist)
+# Usage: scripts/package.sh [DIST_DIR]   (default dist; a relative path is taken from the repository)
 # ZELLIK_MINGW_JPEG_PREFIX: a cross-built libjpeg to use (default: build/mingw-libjpeg/prefix, made when missing).
 # ZELLIK_LINTIAN=0 skips the lintian check of the .deb.
 set -euo pipefail
