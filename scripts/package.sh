@@ -6,8 +6,8 @@
 #   SHA256SUMS                        over the three
 # One commit gives the same bytes every time: every time stamp is
 # SOURCE_DATE_EPOCH (by default the last commit's time), no build path or
-# link time gets into a binary, and archive members are sorted with clamped
-# times. scripts/check-reproducible.sh holds it to that.
+# link time gets into a binary, and archive members are sorted, with that
+# time. scripts/check-reproducible.sh holds it to that.
 # Usage: scripts/package.sh [DIST_DIR]   (default dist; a relative path is taken from the repository)
 # ZELLIK_MINGW_JPEG_PREFIX: a cross-built libjpeg to use (default: build/mingw-libjpeg/prefix, made when missing).
 # ZELLIK_LINTIAN=0 skips the lintian check of the .deb.
@@ -62,7 +62,9 @@ gzip -9n <packaging/debian/changelog >"$tree/usr/share/doc/zellik/changelog.gz"
 (cd "$work" &&
   quietly dpkg-shlibdeps -Tdebian/zellik.substvars debian/zellik/usr/libexec/xscreensaver/zellik &&
   quietly dpkg-gencontrol -pzellik -Pdebian/zellik -Tdebian/zellik.substvars -fdebian/files)
-# dpkg-deb sorts the members and clamps their times to SOURCE_DATE_EPOCH.
+# dpkg-deb sorts the members and only clamps their times: a file configured
+# before the last commit would keep its own, so every time is set.
+find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 quietly dpkg-deb --root-owner-group -Zxz --build "$tree" "$dist/$deb"
 if [ "${ZELLIK_LINTIAN:-1}" != 0 ]; then
   lintian --fail-on error --display-info "$dist/$deb" >"$work/lintian.txt" 2>&1 ||
