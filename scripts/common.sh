@@ -1,4 +1,4 @@
-# Shared by the README's two commands.
+# Shared by the README's commands and the release scripts.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
@@ -15,8 +15,19 @@ quietly() {
   rm -f "$log"
 }
 
+# The package lists (scripts/packages-AREA.txt) a preset's build needs: what
+# the README's commands install before building it. tests/package holds every
+# build to its lists.
+preset_lists() {
+  case "$1" in
+    linux | release-linux) echo linux x11 ;;
+    windows | release-windows) echo windows ;;
+    *) echo "preset_lists: no lists for preset $1" >&2; return 1 ;;
+  esac
+}
+
 build_preset() {
   echo "== building $1"
-  quietly cmake --preset "$1"
+  quietly cmake --preset "$1" "${@:2}"
   quietly cmake --build --preset "$1"
 }

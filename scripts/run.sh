@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what Zellik needs, builds it and shows it: the live saver in a
 # window where there is a display, otherwise the preview pictures rendered
-# headless into docs/.
+# headless into build/preview/ (docs/ keeps the committed ones).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-bash scripts/install-deps.sh linux
+# shellcheck disable=SC2046 # one word per list
+bash scripts/install-deps.sh $(preset_lists linux)
 build_preset linux
 
 saver=build/linux/host/linux/zellik
@@ -13,4 +14,5 @@ if [ -n "${DISPLAY:-}" ] && [ -x "$saver" ]; then
   echo "== running $saver (close the window to stop)"
   exec "$saver" "$@"
 fi
-bash scripts/make-preview.sh build/linux
+echo "== no display: rendering the preview headless"
+bash scripts/make-preview.sh build/linux build/preview

@@ -18,5 +18,8 @@ quietly bash scripts/build-mingw-libjpeg.sh
 build_preset windows
 ctest --preset windows
 
+echo "== building the release twice and comparing the bytes"
+bash scripts/check-reproducible.sh
+
 echo "== testing"
 ctest --preset linux

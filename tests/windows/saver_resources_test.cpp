@@ -158,4 +158,34 @@ TEST_F(SaverResources, StringIconImagesAndManifest) {
     EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
 }
 
+// The version resource: the project's version and the saver's names.
+TEST_F(SaverResources, VersionResource) {
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(ZELLIK_SCR_PATH, &ignored));
+    ASSERT_TRUE(!info.empty() && GetFileVersionInfoA(ZELLIK_SCR_PATH, 0, DWORD(info.size()), info.data()));
+    const char* const strings[][2] = {{"FileDescription", "Zellik screen saver"},
+                                      {"ProductName", "Zellik"},
+                                      {"OriginalFilename", "zellik.scr"},
+                                      {"FileVersion", ZELLIK_VERSION},
+                                      {"ProductVersion", ZELLIK_VERSION}};
+    for (const auto& entry : strings) {
+        char* text = nullptr;
+        UINT length = 0;
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + entry[0];
+        ASSERT_TRUE(VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            << path;
+        EXPECT_STREQ(text, entry[1]) << path;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
+    const std::string numbers = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                                std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                                std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+                                std::to_string(LOWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(numbers, ZELLIK_VERSION ".0");
+    EXPECT_TRUE(fixed->dwProductVersionMS == fixed->dwFileVersionMS &&
+                fixed->dwProductVersionLS == fixed->dwFileVersionLS);
+}
+
 } // namespace
