@@ -2,7 +2,8 @@
 # Builds the release of the last commit twice, in two temporary directories
 # of different names, with a different time zone, locale and umask, and
 # compares zellik.scr and everything in dist/ byte for byte.
-# Usage: scripts/check-reproducible.sh   (uses the cached cross-built libjpeg)
+# Usage: scripts/check-reproducible.sh [KEEP_DIR]   (uses the cached cross-built libjpeg;
+# the first build's dist/ is kept in KEEP_DIR when given, for the package tests)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -42,5 +43,8 @@ for file in "$work"/one/zellik/dist/*; do
   fi
 done
 [ "$(ls "$work/one/zellik/dist")" = "$(ls "$work/second-build/zellik/dist")" ] || { echo "the two dist/ hold other files"; status=1; }
+if [ -n "${1:-}" ]; then
+  rm -rf "$1" && cp -r "$work/one/zellik/dist" "$1"
+fi
 echo "check-reproducible: commit $commit, two builds in $(($(date +%s) - started)) s: $([ $status = 0 ] && echo identical || echo DIFFERENT)"
 exit $status

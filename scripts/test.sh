@@ -13,13 +13,13 @@ quietly ctest --preset linux-asan -L 'unit|render'
 echo "== fuzzing, 30 s a target"
 bash bench/fuzz 30
 
+echo "== building the release twice and comparing the bytes (the first goes to dist/)"
+bash scripts/check-reproducible.sh dist
+
 echo "== building and testing the Windows saver under Wine"
 quietly bash scripts/build-mingw-libjpeg.sh
 build_preset windows
 ctest --preset windows
-
-echo "== building the release twice and comparing the bytes"
-bash scripts/check-reproducible.sh
 
 echo "== testing"
 ctest --preset linux

@@ -9,7 +9,7 @@ HOST_SECONDS=1
 
 host_begin() {
     command -v grim >/dev/null && command -v wtype >/dev/null || { echo "SKIP: grim or wtype is missing"; exit 77; }
-    trap 'sway_stop; session_cleanup' EXIT
+    at_exit sway_stop
     sway_start
     sway_spawn pointer "$ZELLIK_TEST_POINTER"
     BACKGROUND_PIDS+=("$SWAY_SPAWNED")

@@ -14,7 +14,7 @@ host_begin() {
     # The settings of a first run; the session's other tests leave none.
     wine_reg 30 delete 'HKCU\Software\Quent' /f >/dev/null 2>&1
     wine_reg 30 delete "$SYSTEM_KEY" /f >/dev/null 2>&1
-    trap 'wine_reg 30 delete "HKCU\Software\Quent" /f; wine_reg 30 delete "$SYSTEM_KEY" /f; session_cleanup' EXIT
+    at_exit 'wine_reg 30 delete "HKCU\Software\Quent" /f >/dev/null 2>&1; wine_reg 30 delete "$SYSTEM_KEY" /f >/dev/null 2>&1'
 }
 
 host_set() {
@@ -84,4 +84,33 @@ case_preview() {
     touch "$stop"
     ends_within "/p after its parent went" 20
     tr -d '\r' <"$WORK/parent.log" | grep -qx 'exit 0' || fail "/p: $(cat "$WORK/parent.log")"
+}
+
+# The release for Windows: the zip holds the saver, its readme and the
+# licence, as SHA256SUMS says; the silent setup puts zellik.scr in System32,
+# registers its uninstaller and makes it the current saver, which then runs;
+# the silent uninstall takes all of that away and keeps the user's setting.
+case_installer() {
+    local setup zip uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zellik'
+    setup=$(ls "$ZELLIK_DIST"/zellik-*-setup.exe 2>/dev/null) && zip=$(ls "$ZELLIK_DIST"/zellik-*-windows-x64.zip) ||
+        { echo "SKIP: no release in $ZELLIK_DIST (scripts/package.sh)"; exit 77; }
+    [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "LICENSE.txt README.txt zellik.scr " ] || fail "the zip holds $(unzip -Z1 "$zip")"
+    (cd "$ZELLIK_DIST" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
+    host_set UseMirrors 0
+    wine_run 120 "$setup" /S >/dev/null 2>&1 || fail "setup.exe /S"
+    cmp -s "$WINEPREFIX/drive_c/windows/system32/zellik.scr" <(unzip -p "$zip" zellik.scr) || fail "no zellik.scr in System32"
+    wine_reg 30 query "$uninstall" | tr -d '\r' >"$WORK/uninstall.txt"
+    for value in 'DisplayName.*Zellik screen saver' 'DisplayVersion' 'Publisher' 'EstimatedSize' 'UninstallString.*uninstall.exe'; do
+        grep -q "$value" "$WORK/uninstall.txt" || fail "uninstall entry without $value: $(cat "$WORK/uninstall.txt")"
+    done
+    wine_reg 30 query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE | grep -qi 'system32\\zellik.scr' || fail "not the current saver"
+    ZELLIK_SCR='C:\windows\system32\zellik.scr' started_with_picture installed plain # mirrors off, as stored
+    key
+    ends_within "the installed saver after a key" "$HOST_SECONDS"
+    wine_run 60 'C:\Program Files\Zellik\uninstall.exe' /S >/dev/null 2>&1
+    for _ in $(seq 100); do wine_reg 30 query "$uninstall" >/dev/null 2>&1 || break; sleep 0.2; done
+    wine_reg 30 query "$uninstall" >/dev/null 2>&1 && fail "the uninstall entry stays"
+    [ ! -e "$WINEPREFIX/drive_c/windows/system32/zellik.scr" ] || fail "zellik.scr stays"
+    wine_reg 30 query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE >/dev/null 2>&1 && fail "SCRNSAVE.EXE stays"
+    wine_reg 30 query "$SAVER_KEY" /v UseMirrors | grep -q 0x0 || fail "the user's UseMirrors went with it"
 }

@@ -193,51 +193,50 @@ case_config_dialog() {
 }
 
 # A real client: xscreensaver's daemon, told by ~/.xscreensaver to run
-# "GL: zellik --root" alone, shows our picture when activated and ends our
-# process when deactivated. It runs no programs as root, so as root an
-# ordinary account of the test's own runs it.
+# "GL: PROGRAM --root" alone (by default a copy of the saver under test),
+# shows our picture when activated and ends our process when deactivated.
+# It runs no programs as root, so as root an ordinary account runs it.
 case_xscreensaver() {
     command -v xscreensaver >/dev/null || { echo "SKIP: xscreensaver is not installed"; exit 77; }
-    ACCOUNT=$(id -un)
-    if [ "$(id -u)" = 0 ]; then
-        ACCOUNT=zellik-test
-        id "$ACCOUNT" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$ACCOUNT"
-    fi
-    ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
-    as_account() { setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups env -i HOME="$ACCOUNT_HOME" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
-    cp "$ZELLIK" "$WORK/zellik" && chmod 755 "$WORK/zellik"
-    [ ! -e "$ACCOUNT_HOME/.xscreensaver" ] || mv "$ACCOUNT_HOME/.xscreensaver" "$WORK/saved"
-    printf 'mode: one\nselected: 0\ntimeout: 1:00:00\nlock: False\nsplash: False\nfade: False\nunfade: False\n' \
-        >"$ACCOUNT_HOME/.xscreensaver"
-    printf 'dpmsEnabled: False\nprograms: GL: %s --root \\n\n' "$WORK/zellik" >>"$ACCOUNT_HOME/.xscreensaver"
-    chown "$ACCOUNT" "$ACCOUNT_HOME/.xscreensaver"
-    trap 'rm -f "$ACCOUNT_HOME/.xscreensaver"; [ ! -e "$WORK/saved" ] || mv "$WORK/saved" "$ACCOUNT_HOME/.xscreensaver"
-          session_cleanup' EXIT
+    local account=$(id -un) program=${1:-$WORK/zellik}
+    [ "$account" != root ] || account=zellik-test
+    id "$account" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$account"
+    setpriv --reuid="$account" --regid="$account" --init-groups true ||
+        { echo "SKIP: an ordinary account cannot run programs here"; exit 77; }
+    HOME_OF_ACCOUNT=$(getent passwd "$account" | cut -d: -f6) ACCOUNT=$account
+    as_account() { setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups env -i HOME="$HOME_OF_ACCOUNT" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
+    [ -n "${1:-}" ] || { cp "$ZELLIK" "$program" && chmod 755 "$program"; }
+    [ ! -e "$HOME_OF_ACCOUNT/.xscreensaver" ] || mv "$HOME_OF_ACCOUNT/.xscreensaver" "$WORK/saved"
+    at_exit 'rm -f "$HOME_OF_ACCOUNT/.xscreensaver"; [ ! -e "$WORK/saved" ] || mv "$WORK/saved" "$HOME_OF_ACCOUNT/.xscreensaver"'
+    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'splash: False' 'fade: False' \
+        'unfade: False' 'dpmsEnabled: False' "programs: GL: $program --root \\n" >"$HOME_OF_ACCOUNT/.xscreensaver"
+    chown "$account" "$HOME_OF_ACCOUNT/.xscreensaver"
     as_account xscreensaver -no-splash >"$WORK/daemon.log" 2>&1 &
     BACKGROUND_PIDS+=("$!") # setpriv execs: this is the daemon itself
     for _ in $(seq 50); do as_account timeout 5 xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.2; done
     as_account timeout 10 xscreensaver-command -activate >/dev/null 2>&1 || fail "activate: $(cat "$WORK/daemon.log")"
-    for _ in $(seq 100); do SAVER=$(pgrep -u "$ACCOUNT" -f "^$WORK/zellik --root") && break; sleep 0.1; done
-    [ -n "$SAVER" ] || fail "xscreensaver did not start zellik: $(tail -n 5 "$WORK/daemon.log")"
+    for _ in $(seq 100); do SAVER=$(pgrep -u "$account" -f "^([^ ]*/)?${program##*/} --root$") && break; sleep 0.1; done
+    [ -n "$SAVER" ] || fail "xscreensaver did not start $program: $(tail -n 5 "$WORK/daemon.log")"
     tr '\0' '\n' <"/proc/$SAVER/environ" | grep -q '^XSCREENSAVER_WINDOW=' || fail "no XSCREENSAVER_WINDOW"
     expect_picture xscreensaver kaleidoscope
     as_account timeout 10 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "deactivate failed"
     wait_gone "$SAVER" 5000 || fail "zellik still runs after -deactivate"
 }
 
-# cmake --install puts the saver where xscreensaver looks for it.
-case_install() {
-    timeout 60 cmake --install "$ZELLIK_BUILD" --prefix "$WORK/stage" >"$WORK/install.log" 2>&1 || fail "$(cat "$WORK/install.log")"
-    local file
-    for file in libexec/xscreensaver/zellik share/xscreensaver/config/zellik.xml share/man/man6/zellik.6 \
-        share/applications/zellik.desktop; do
-        [ -f "$WORK/stage/$file" ] || fail "missing $file"
-    done
-    "$WORK/stage/libexec/xscreensaver/zellik" --help | grep -q -- '--root' || fail "the installed program does not run"
-    grep -q '^Exec=/.*/libexec/xscreensaver/zellik$' "$WORK/stage/share/applications/zellik.desktop" || fail "Exec="
-    xmllint --noout "$WORK/stage/share/xscreensaver/config/zellik.xml" || fail "zellik.xml is not well-formed"
-    MANWIDTH=80 man -l "$WORK/stage/share/man/man6/zellik.6" 2>"$WORK/man.err" | grep -q 'GL: zellik --root' &&
-        [ ! -s "$WORK/man.err" ] || fail "the manual page: $(cat "$WORK/man.err")"
+# The Debian package: installed, xscreensaver finds "zellik" by name and
+# shows it; removed, none of its files stay.
+case_deb() {
+    local deb
+    deb=$(ls "$ZELLIK_DIST"/zellik_*_amd64.deb 2>/dev/null) && [ "$(id -u)" = 0 ] ||
+        { echo "SKIP: no package in $ZELLIK_DIST (scripts/package.sh), or not root"; exit 77; }
+    dpkg -i "$deb" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
+    at_exit 'dpkg -r zellik >/dev/null 2>&1'
+    dpkg -L zellik | while read -r file; do [ ! -f "$file" ] || echo "$file"; done >"$WORK/files"
+    [ "$(grep -c . "$WORK/files")" -ge 5 ] && grep -qx /usr/libexec/xscreensaver/zellik "$WORK/files" ||
+        fail "installed: $(cat "$WORK/files")"
+    case_xscreensaver zellik
+    dpkg -r zellik >/dev/null || fail "dpkg -r"
+    while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -r"; done <"$WORK/files"
 }
 
 # Two monitors side by side (Xorg's dummy driver: Xvfb cannot show two), one

@@ -9,10 +9,15 @@ set -uo pipefail
 WORK=$(mktemp -d /tmp/zellik-test.XXXXXX)
 chmod 755 "$WORK"
 BACKGROUND_PIDS=()
+AT_EXIT=()
 XVFB_PID=""
 
+# at_exit COMMAND: run at the test's end, the last registered first.
+at_exit() { AT_EXIT=("$1" "${AT_EXIT[@]}"); }
+
 session_cleanup() {
-    local pid
+    local pid step
+    for step in "${AT_EXIT[@]}"; do eval "$step"; done
     for pid in "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
     [ -z "$XVFB_PID" ] || xvfb_stop "$XVFB_PID"
     [ -n "${ZELLIK_TEST_SHOTS:-}" ] && mkdir -p "$ZELLIK_TEST_SHOTS" && cp "$WORK"/*.png "$ZELLIK_TEST_SHOTS/" 2>/dev/null
