@@ -38,6 +38,8 @@ sway_spawn() {
 sway_start() {
     command -v sway >/dev/null && command -v swaymsg >/dev/null || { echo "SKIP: sway is not installed"; exit 77; }
     id "$SWAY_ACCOUNT" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$SWAY_ACCOUNT"
+    setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups true ||
+        { echo "SKIP: the account $SWAY_ACCOUNT cannot run programs here"; exit 77; }
     SWAY_DIR=$(mktemp -d /tmp/zellik-sway.XXXXXX)
     SWAY_FILES=$SWAY_DIR/files
     mkdir -p "$SWAY_DIR/runtime" "$SWAY_FILES" "$SWAY_DIR/home/.config" "$SWAY_DIR/home/.cache"
