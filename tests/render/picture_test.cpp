@@ -70,10 +70,8 @@ TEST(Picture, MirrorsGiveTheWedgeSymmetry) {
             // by two wedges resamples, so it is given some slack.
             const Difference reflected = symmetryDifference(p, 0.0, true);
             const Difference turned = symmetryDifference(p, 2.0 * rig.scene->wedgeTable[entry].angle, false);
-            EXPECT_LT(reflected.mean, 0.5);
-            EXPECT_LT(reflected.bigShare, 0.001);
-            EXPECT_LT(turned.mean, 3.0);
-            EXPECT_LT(turned.bigShare, 0.01);
+            EXPECT_TRUE(reflected.mean < 0.5 && reflected.bigShare < 0.001) << reflected.mean;
+            EXPECT_TRUE(turned.mean < 3.0 && turned.bigShare < 0.01) << turned.mean;
             std::string why;
             EXPECT_TRUE(judgePicture(p, "kaleidoscope", &why)) << why;
         }
@@ -116,38 +114,30 @@ TEST(Picture, BlackInTheMaskIsTransparent) {
     EXPECT_GT(bright, 100) << "the design should be opaque white";
 }
 
-// A tinted tile takes its colour, an untinted one white, whatever colour it
+// A tinted tile takes its colour, an untinted one white whatever colour it
 // drew; both at their own opacity over the mask.
 TEST(Picture, TilesTakeTheirTintAndOpacity) {
     RenderRig rig(42);
-    struct Look {
-        int32_t tinted;
-        float alpha, red, green, blue;
-    };
-    const Look white{0, 1, 1, 0.5f, 0.25f}, looks[] = {{1, 1, 1, 0.5f, 0.25f}, {0, 0.5f, 0.2f, 0.9f, 0.4f}};
-    auto draw = [&](const Look& look) {
+    const float looks[3][5] = {
+        {0, 1, 1, .5f, .25f}, {1, 1, 1, .5f, .25f}, {0, .5f, .2f, .9f, .4f}};   // tinted, alpha, rgb
+    const double expected[3][3] = {{1, 1, 1}, {1, 0.5, 0.25}, {0.5, 0.5, 0.5}}; // of the white
+    Picture white;
+    for (int i = 0; i < 3; ++i) {
         TileSprite& tile = rig.lone(3);
-        tile.tinted = look.tinted;
-        tile.alpha = look.alpha;
-        tile.red = look.red;
-        tile.green = look.green;
-        tile.blue = look.blue;
-        return rig.drawOnly(false);
-    };
-    const Picture w = draw(white);
-    const double expected[2][3] = {{1, 0.5, 0.25}, {0.5, 0.5, 0.5}};
-    for (int i = 0; i < 2; ++i) {
-        const Picture p = draw(looks[i]);
+        tile.tinted = int32_t(looks[i][0]);
+        tile.alpha = looks[i][1];
+        tile.red = looks[i][2], tile.green = looks[i][3], tile.blue = looks[i][4];
+        const Picture p = rig.drawOnly(false);
+        white = i == 0 ? p : white;
         int worst = 0, lit = 0;
         for (int y = kHeight / 2 - 90; y < kHeight / 2 + 90; ++y) // the tile's square, clear of the logo
             for (int x = kWidth / 2 - 90; x < kWidth / 2 + 90; ++x)
                 for (int c = 0; c < 3; ++c) {
-                    worst = std::max(
-                        worst, std::abs(p.at(x, y)[c] - int(std::lround(w.at(x, y)[c] * expected[i][c]))));
-                    lit += w.at(x, y)[c] > 200;
+                    worst = std::max(worst, std::abs(p.at(x, y)[c] -
+                                                     int(std::lround(white.at(x, y)[c] * expected[i][c]))));
+                    lit += white.at(x, y)[c] > 200;
                 }
-        EXPECT_LE(worst, 2) << "look " << i;
-        EXPECT_GT(lit, 3000);
+        EXPECT_TRUE(worst <= 2 && lit > 3000) << "look " << i << ": " << worst << ", " << lit;
     }
 }
 
@@ -159,8 +149,7 @@ TEST(Picture, LogoStripColourOpacityAndPlace) {
     RenderRig rig(42);
     MaskTexture logo{};
     ResourceBytes bytes{};
-    ASSERT_TRUE(lookupResource("LOGO_MASK", &bytes));
-    ASSERT_TRUE(decodeMaskTexture(logo, bytes.data, bytes.size));
+    ASSERT_TRUE(lookupResource("LOGO_MASK", &bytes) && decodeMaskTexture(logo, bytes.data, bytes.size));
     for (TileSprite& s : rig.layer().sprites)
         s.alpha = 0.0f;
     const struct {
@@ -192,9 +181,9 @@ TEST(Picture, LogoStripColourOpacityAndPlace) {
                 sxy += mask * lit, sx += mask, sy += lit, sxx += mask * mask, syy += double(lit) * lit, ++n;
             }
         const double correlation = (n * sxy - sx * sy) / std::sqrt((n * sxx - sx * sx) * (n * syy - sy * sy));
-        EXPECT_GT(correlation, 0.8) << "at " << c.time;
-        EXPECT_NEAR(top, 25.5, 1.5) << "at " << c.time;
-        EXPECT_LE(stray, 5) << "at " << c.time;
+        EXPECT_TRUE(correlation > 0.8 && std::abs(top - 25.5) <= 1.5 && stray <= 5)
+            << "at " << c.time << ": correlation " << correlation << ", brightest " << top << ", stray "
+            << stray;
     }
     discardMaskPixels(logo);
 }
@@ -229,9 +218,7 @@ TEST(Picture, AFrameLeavesThePassState) {
         GLfloat clear[4] = {};
         glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
         glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        EXPECT_EQ(env, GL_MODULATE);
-        EXPECT_EQ(clear[0] + clear[1] + clear[2], 0.0f);
-        EXPECT_EQ(clear[3], 1.0f);
+        EXPECT_TRUE(env == GL_MODULATE && clear[0] + clear[1] + clear[2] == 0 && clear[3] == 1);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 }
