@@ -55,30 +55,28 @@ TEST(SettingsText, Numbers) {
 }
 
 // What a run reads: each value as stored when it is a 32-bit integer in its
-// own section (names whole, in any case, the last one counting, a line of
-// more than 190 characters skipped); otherwise its default, with a warning
-// for each value that is there but unreadable.
+// own section (names whole, in any case, the last one counting, a header
+// without its ']' ignored, a line of more than 190 characters skipped);
+// otherwise its default, with a warning for each value there but unreadable.
 TEST(SettingsText, ReadValuesOrDefaults) {
-    std::string tenSections;
-    for (int i = 0; i < 10; ++i)
-        tenSections += "[Other]\n";
     // The text, then the delay, threshold and mirrors read, and the warnings.
     const std::tuple<std::string, uint32_t, int32_t, uint32_t, size_t> cases[] = {
         {"", 15, 50, 1, 0},
         {"; only a comment\n", 15, 50, 1, 0},
-        {"UseMirrors=0\n[Other]\nUseMirrors=0\nMouse Threshold=3\n" + kSaver, 15, 50, 1, 0},
+        {"UseMirrors=0\n" + kSaver + "[Other]\nUseMirrors=0\nMouse Threshold=3\n", 15, 50, 1, 0},
         {kSaver + "UseMirror=0\nUseMirrorsX=0\nVseMirrors=0\n[Xoftware\\Quent\\Dunmere]\nUseMirrors=0\n", 15,
          50, 1, 0},
         {"[Software\\Quent]\nUseMirrors=0\n[Software\\Quent\\Dunmerex]\nUseMirrors=0\n", 15, 50, 1, 0},
         {kSystem + "Password Delay=30\nMouse Threshold=7\n" + kSaver + "UseMirrors=0\n", 30, 7, 0, 0},
         {kSystem + "Mouse Threshold=-5\n", 15, -5, 1, 0},
+        {kSaver + "[Other\nUseMirrors=0\n", 15, 50, 0, 0},
         {kSystem + "Mouse Threshold=0xFFFFFFFF\n", 15, -1, 1, 0},
         {kSaver + "UseMirrors=5\n", 15, 50, 5, 0},
         {"[software\\QUENT\\dunmere]\nusemirrors = 0 ; inline comment\n", 15, 50, 0, 0},
         {"[SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\SCREEN SAVERS]\nPASSWORD DELAY=9\n", 9, 50, 1, 0},
         {kSaver + "UseMirrors=0\nUseMirrors=3\n", 15, 50, 3, 0},
         {"\xEF\xBB\xBF[Software\\Quent\\Dunmere]\r\nUseMirrors=0\r\n", 15, 50, 0, 0},
-        {tenSections + kSaver + "UseMirrors=0\n", 15, 50, 0, 0},
+        {"[a]\n[b]\n[c]\n[d]\n[e]\n[f]\n[g]\n[h]\n[i]\n[j]\n" + kSaver + "UseMirrors=0\n", 15, 50, 0, 0},
         {kSaver + "UseMirrors=0 ;" + std::string(175, 'x') + "\n", 15, 50, 0, 0},
         {kSaver + "UseMirrors=0 ;" + std::string(176, 'x') + "\n", 15, 50, 1, 0},
         {kSystem + "Password Delay=ten\nMouse Threshold=8\n" + kSaver + "UseMirrors=0\n", 15, 8, 0, 1},
@@ -95,7 +93,8 @@ TEST(SettingsText, ReadValuesOrDefaults) {
 }
 
 // A write sets the value in place, or at the end of its section, or in a new
-// section at the end of the file; every other byte and the line ends stay.
+// section at the end of the file; every other byte stays, and new lines end
+// as the first line does.
 TEST(SettingsText, WriteChangesOnlyTheValue) {
     const std::string mine =
         "# top\n" + kSaver + "; about mirrors\nUseMirrors = 1 ; mine\nOther=2\n\n" + kSystem;
@@ -103,7 +102,12 @@ TEST(SettingsText, WriteChangesOnlyTheValue) {
         {"", kSaver + "UseMirrors=0\n"},
         {"; mine\n[Other]\nA=1", "; mine\n[Other]\nA=1\n\n" + kSaver + "UseMirrors=0\n"},
         {mine, "# top\n" + kSaver + "; about mirrors\nUseMirrors = 0 ; mine\nOther=2\n\n" + kSystem},
-        {kSaver + "Other=2\n\n[Next]\nB=3\n", kSaver + "Other=2\nUseMirrors=0\n\n[Next]\nB=3\n"},
+        {kSaver + "Other=2\n; next\n\n[Next]\nB=3\n",
+         kSaver + "Other=2\nUseMirrors=0\n; next\n\n[Next]\nB=3\n"},
+        {kSaver + " UseMirrors=1\n", kSaver + " UseMirrors=0\n"},
+        {kSaver + "Other=2", kSaver + "Other=2\nUseMirrors=0\n"},
+        {"\n", "\n\n" + kSaver + "UseMirrors=0\n"},
+        {"\r\n\n", "\r\n\n\r\n[Software\\Quent\\Dunmere]\r\nUseMirrors=0\r\n"},
         {"[A]\r\nB=1\r\n", "[A]\r\nB=1\r\n\r\n[Software\\Quent\\Dunmere]\r\nUseMirrors=0\r\n"},
         {"[Software\\Quent\\Dunmere]\r\nUseMirrors=1\r\n", "[Software\\Quent\\Dunmere]\r\nUseMirrors=0\r\n"}};
     for (const auto& [before, after] : cases)
@@ -116,12 +120,15 @@ TEST(SettingsText, WhatIsWrittenIsWhatIsRead) {
     const char withNul[] = "[Other]\nA=1\n\0[Software\\Quent\\Dunmere]\nUseMirrors=6\n";
     const std::string texts[] = {
         "", kSystem + "Password Delay=30\nMouse Threshold=7\n" + kSaver + "UseMirrors=0\n",
-        kSaver + "UseMirrors=7\n  continued\n", kSaver + "UseMirrors=1\n" + kSaver + "UseMirrors=2\n",
-        "[software\\quent\\dunmere]\nUSEMIRRORS: 4\n", kSaver + "UseMirrors=junk\n",
-        "no section at all\n=\n[\n", "[Software\\Quent\\Dunmere]",
-        // An indented header after a section without values: a value added
-        // above it would make the reader take it as that value's continuation.
-        kSaver + "\n " + kSystem,
+        kSaver + "UseMirrors=7\n continued\n", kSaver + "UseMirrors=1\n[abc\n continued\n",
+        kSaver + "[]\nUseMirrors=2\n", kSaver + "UseMirrors=1\n" + kSystem + "Mouse Threshold=3\n 4\n",
+        kSaver + "UseMirrors=1\n" + kSaver + "UseMirrors=2\n", "[software\\quent\\dunmere]\nUSEMIRRORS: 4\n",
+        kSaver + "UseMirrors=junk\n", kSaver + "UseMirrors= ;x\n", kSaver + "UseMirrors=\n",
+        kSaver + "UseMirrors= 5", "no section at all\n=\n[\n", "[Software\\Quent\\Dunmere]",
+        // An indented header after a section without values (and after
+        // comments, in a line of 190 characters): a value added above it
+        // would make the reader take it as that value's continuation.
+        kSaver + "\n; note\n# note\n " + kSystem.substr(0, 57) + " ;" + std::string(129, 'x') + "\n",
         // Continuations survive blank, comment and broken lines.
         kSaver + "  UseMirrors=3\nbroken\n\n; note\n  UseMirrors=3\n",
         // A byte-order mark counts on the first line only.
