@@ -125,9 +125,10 @@ TEST(SettingsText, WhatIsWrittenIsWhatIsRead) {
         kSaver + "UseMirrors=1\n" + kSaver + "UseMirrors=2\n", "[software\\quent\\dunmere]\nUSEMIRRORS: 4\n",
         kSaver + "UseMirrors=junk\n", kSaver + "UseMirrors= ;x\n", kSaver + "UseMirrors=\n",
         kSaver + "UseMirrors= 5", "no section at all\n=\n[\n", "[Software\\Quent\\Dunmere]",
-        // An indented header after a section without values (and after
-        // comments, in a line of 190 characters): a value added above it
+        // An indented header after a section without values (also after
+        // comments, and in a line of 190 characters): a value added above it
         // would make the reader take it as that value's continuation.
+        kSaver + "\n " + kSystem,
         kSaver + "\n; note\n# note\n " + kSystem.substr(0, 57) + " ;" + std::string(129, 'x') + "\n",
         // Continuations survive blank, comment and broken lines.
         kSaver + "  UseMirrors=3\nbroken\n\n; note\n  UseMirrors=3\n",
