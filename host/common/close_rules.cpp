@@ -1,5 +1,7 @@
 #include "host/common/close_rules.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uintptr_t kScScreenSave = 0xF140;
@@ -16,7 +18,9 @@ int64_t distance(int32_t a, int32_t b) {
 } // namespace
 
 bool movedBeyondThreshold(const SaverSettings& settings, ScreenPoint cursor) {
-    const int64_t threshold = settings.mouseThreshold;
+    // A distance is never negative: a negative threshold (0xFFFFFFFF stored,
+    // read as -1) would end the saver with no movement at all, so it counts as 0.
+    const int64_t threshold = std::max<int64_t>(settings.mouseThreshold, 0);
     return distance(cursor.x, settings.startCursor.x) > threshold ||
            distance(cursor.y, settings.startCursor.y) > threshold;
 }

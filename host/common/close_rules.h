@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // True when the cursor has left the start position by more than the
-// threshold on one axis; each axis is judged by itself.
+// threshold on one axis; each axis is judged by itself. A negative threshold
+// counts as 0.
 bool movedBeyondThreshold(const SaverSettings& settings, ScreenPoint cursor);
 
 enum class CloseAction { Ignore, Destroy, CheckPassword };

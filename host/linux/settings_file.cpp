@@ -158,6 +158,9 @@ bool replaceSettingsFile(const std::string& path, const std::string& text, std::
 
 void readSystemSettings(SaverSettings* settings) {
     const SettingsText parsed = parsedStore(true);
+    // A line too long to read belongs to no section: the first read names it.
+    for (const std::string& line : parsed.skippedLines)
+        std::fprintf(stderr, "zellik: %s: %s\n", settingsFilePath().c_str(), line.c_str());
     printWarnings(parsed, kSystemSection);
     applySystemSettings(parsed, settings);
 }

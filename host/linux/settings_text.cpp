@@ -260,8 +260,8 @@ SettingsText parseSettingsText(const std::string& text) {
             state.sections.push_back(kind.name);
         } else if (kind.kind == IniLine::TooLong) {
             aliased += "\n";
-            parsed.warnings.push_back("a line longer than " + std::to_string(kLongestLine) +
-                                      " characters is ignored: \"" + line.substr(0, 40) + "...\"");
+            parsed.skippedLines.push_back("a line longer than " + std::to_string(kLongestLine) +
+                                          " characters is ignored: \"" + line.substr(0, 40) + "...\"");
         } else {
             aliased += line;
         }

@@ -33,6 +33,8 @@ struct SettingsText {
     uint32_t useMirrors = 0;
     // One line per value that is present but unreadable, naming it.
     std::vector<std::string> warnings;
+    // One line per line too long to read, which may have held any value.
+    std::vector<std::string> skippedLines;
 };
 
 // Parses the whole file. Section and value names compare without regard to

@@ -4,148 +4,88 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
-SaverSettings settingsAt(ScreenPoint start, int32_t threshold) {
-    SaverSettings s{};
-    s.passwordDelay = kDefaultPasswordDelay;
-    s.mouseThreshold = threshold;
-    s.startCursor = start;
-    s.useMirrors = kDefaultUseMirrors;
-    return s;
+constexpr int32_t kLo = INT32_MIN, kHi = INT32_MAX;
+
+// The cursor ends the saver once it is more than the threshold away from its
+// start on one axis, each axis by itself (a diagonal is not combined), with
+// no overflow at the ends of the coordinate range; a negative threshold (-1
+// is 0xFFFFFFFF stored) counts as 0. Each row: a start, a threshold, the
+// cursor positions that leave the saver running and those that end it.
+TEST(CloseRules, MouseThreshold) {
+    const std::tuple<ScreenPoint, int32_t, std::vector<ScreenPoint>, std::vector<ScreenPoint>> cases[] = {
+        {{400, 300},
+         50,
+         {{400, 300}, {450, 300}, {400, 350}, {350, 300}, {400, 250}, {450, 350}, {350, 250}, {450, 250}},
+         {{451, 300}, {400, 351}, {349, 300}, {400, 249}, {451, 351}, {450, 249}}},
+        {{10, 10}, 50, {{-40, -40}}, {{-41, 10}}},
+        {{kLo, kLo}, kHi, {{kLo, kLo}}, {{kHi, kLo}, {kLo, kHi}}},
+        {{kHi, 0}, 0, {{kHi, 0}}, {{kLo, 0}}},
+        {{5, 5}, 0, {{5, 5}}, {{6, 5}}},
+        {{5, 5}, -1, {{5, 5}}, {{5, 6}, {4, 5}}},
+        {{5, 5}, kLo, {{5, 5}}, {{5, 4}}}};
+    for (const auto& [start, threshold, stays, ends] : cases) {
+        SaverSettings s{};
+        s.mouseThreshold = threshold;
+        s.startCursor = start;
+        for (const ScreenPoint& p : stays)
+            EXPECT_FALSE(movedBeyondThreshold(s, p)) << threshold << ": " << p.x << "," << p.y;
+        for (const ScreenPoint& p : ends)
+            EXPECT_TRUE(movedBeyondThreshold(s, p)) << threshold << ": " << p.x << "," << p.y;
+    }
 }
 
-TEST(MouseThreshold, EachAxisStrictlyGreater) {
-    const SaverSettings s = settingsAt({400, 300}, 50);
-    EXPECT_FALSE(movedBeyondThreshold(s, {400, 300}));
-    EXPECT_FALSE(movedBeyondThreshold(s, {450, 300}));
-    EXPECT_TRUE(movedBeyondThreshold(s, {451, 300}));
-    EXPECT_FALSE(movedBeyondThreshold(s, {400, 350}));
-    EXPECT_TRUE(movedBeyondThreshold(s, {400, 351}));
+// A close that no input asked for, or one while the password prompt is up,
+// is ignored. Otherwise the saver ends at once until the password delay has
+// passed (to the millisecond, across the wrap of the tick count, the delay
+// taken in 32-bit milliseconds) and asks for the password after it.
+TEST(CloseRules, CloseMessage) {
+    constexpr CloseAction kIgnore = CloseAction::Ignore, kEnd = CloseAction::Destroy,
+                          kAsk = CloseAction::CheckPassword;
+    constexpr uint32_t kWrap = 0xFFFFFFFFu - 4999u; // 5 s before the tick count wraps
+    // Close requested, prompt up, delay in seconds, start and close ticks: what the close does.
+    const std::tuple<int32_t, int32_t, uint32_t, uint32_t, uint32_t, CloseAction> cases[] = {
+        {0, 0, 15, 1000, 1000, kIgnore},  {0, 0, 15, 1000, 61000, kIgnore}, {1, 1, 15, 1000, 1000, kIgnore},
+        {1, 1, 15, 1000, 61000, kIgnore}, {1, 0, 15, 1000, 1000, kEnd},     {1, 0, 15, 1000, 8500, kEnd},
+        {1, 0, 15, 1000, 16000, kEnd},    {1, 0, 15, 1000, 16001, kAsk},    {1, 0, 15, 1000, 3601000, kAsk},
+        {1, 0, 0, 500, 500, kEnd},        {1, 0, 0, 500, 501, kAsk},        {1, 0, 15, kWrap, 9999, kEnd},
+        {1, 0, 15, kWrap, 10000, kEnd},   {1, 0, 15, kWrap, 10001, kAsk},   {1, 0, 4294968u, 0, 704, kEnd},
+        {1, 0, 4294968u, 0, 705, kAsk}, // 4294968000 ms wraps to 704
+    };
+    for (const auto& [requested, checking, delay, startTick, nowTick, action] : cases) {
+        SaverSettings s{};
+        s.closeRequested = requested;
+        s.checkingPassword = checking;
+        s.passwordDelay = delay;
+        s.startTick = startTick;
+        EXPECT_EQ(decideClose(s, nowTick), action)
+            << requested << checking << " " << delay << " s, " << nowTick - startTick << " ms after start";
+    }
 }
 
-TEST(MouseThreshold, NegativeDirections) {
-    const SaverSettings s = settingsAt({400, 300}, 50);
-    EXPECT_FALSE(movedBeyondThreshold(s, {350, 300}));
-    EXPECT_TRUE(movedBeyondThreshold(s, {349, 300}));
-    EXPECT_FALSE(movedBeyondThreshold(s, {400, 250}));
-    EXPECT_TRUE(movedBeyondThreshold(s, {400, 249}));
-    // Off the left and top of the primary screen.
-    const SaverSettings origin = settingsAt({10, 10}, 50);
-    EXPECT_FALSE(movedBeyondThreshold(origin, {-40, -40}));
-    EXPECT_TRUE(movedBeyondThreshold(origin, {-41, 10}));
-}
-
-TEST(MouseThreshold, DiagonalIsNotCombined) {
-    const SaverSettings s = settingsAt({400, 300}, 50);
-    // About 70.7 pixels away, but no single axis beyond 50.
-    EXPECT_FALSE(movedBeyondThreshold(s, {450, 350}));
-    EXPECT_FALSE(movedBeyondThreshold(s, {350, 250}));
-    EXPECT_FALSE(movedBeyondThreshold(s, {450, 250}));
-    EXPECT_TRUE(movedBeyondThreshold(s, {451, 351}));
-    EXPECT_TRUE(movedBeyondThreshold(s, {450, 249}));
-}
-
-TEST(MouseThreshold, ExtremeCoordinatesDoNotOverflow) {
-    constexpr int32_t lo = std::numeric_limits<int32_t>::min();
-    constexpr int32_t hi = std::numeric_limits<int32_t>::max();
-    const SaverSettings low = settingsAt({lo, lo}, hi);
-    // The true distance 2^32 - 1 exceeds every 32-bit threshold; wrapping
-    // arithmetic would see -1 and keep the saver running.
-    EXPECT_TRUE(movedBeyondThreshold(low, {hi, lo}));
-    EXPECT_TRUE(movedBeyondThreshold(low, {lo, hi}));
-    EXPECT_FALSE(movedBeyondThreshold(low, {lo, lo}));
-    const SaverSettings high = settingsAt({hi, 0}, 0);
-    EXPECT_TRUE(movedBeyondThreshold(high, {lo, 0}));
-}
-
-TEST(MouseThreshold, ZeroAndNegativeThresholds) {
-    EXPECT_FALSE(movedBeyondThreshold(settingsAt({5, 5}, 0), {5, 5}));
-    EXPECT_TRUE(movedBeyondThreshold(settingsAt({5, 5}, 0), {6, 5}));
-    // A negative threshold is exceeded even without movement.
-    EXPECT_TRUE(movedBeyondThreshold(settingsAt({5, 5}, -1), {5, 5}));
-}
-
-SaverSettings closeState(uint32_t delaySeconds, uint32_t startTick) {
-    SaverSettings s = settingsAt({0, 0}, 50);
-    s.passwordDelay = delaySeconds;
-    s.startTick = startTick;
-    s.closeRequested = 1;
-    return s;
-}
-
-TEST(CloseRule, IgnoredUntilInputAsks) {
-    SaverSettings s = closeState(15, 1000);
-    s.closeRequested = 0;
-    EXPECT_EQ(decideClose(s, 1000), CloseAction::Ignore);
-    EXPECT_EQ(decideClose(s, 1000 + 60000), CloseAction::Ignore);
-}
-
-TEST(CloseRule, IgnoredWhilePasswordPromptIsUp) {
-    SaverSettings s = closeState(15, 1000);
-    s.checkingPassword = 1;
-    EXPECT_EQ(decideClose(s, 1000), CloseAction::Ignore);
-    EXPECT_EQ(decideClose(s, 1000 + 60000), CloseAction::Ignore);
-}
-
-TEST(CloseRule, PasswordOnlyAfterTheDelay) {
-    const SaverSettings s = closeState(15, 1000);
-    EXPECT_EQ(decideClose(s, 1000), CloseAction::Destroy);
-    EXPECT_EQ(decideClose(s, 1000 + 7500), CloseAction::Destroy);
-    EXPECT_EQ(decideClose(s, 1000 + 15000), CloseAction::Destroy);
-    EXPECT_EQ(decideClose(s, 1000 + 15001), CloseAction::CheckPassword);
-    EXPECT_EQ(decideClose(s, 1000 + 3600000), CloseAction::CheckPassword);
-}
-
-TEST(CloseRule, ZeroDelayAsksAfterTheFirstMillisecond) {
-    const SaverSettings s = closeState(0, 500);
-    EXPECT_EQ(decideClose(s, 500), CloseAction::Destroy);
-    EXPECT_EQ(decideClose(s, 501), CloseAction::CheckPassword);
-}
-
-TEST(CloseRule, TickCountWrapsAround) {
-    const uint32_t start = 0xFFFFFFFFu - 4999u; // 5 s before the wrap
-    const SaverSettings s = closeState(15, start);
-    EXPECT_EQ(decideClose(s, 9999u), CloseAction::Destroy);        // 15 s - 1 ms later
-    EXPECT_EQ(decideClose(s, 10000u), CloseAction::Destroy);       // exactly 15 s
-    EXPECT_EQ(decideClose(s, 10001u), CloseAction::CheckPassword); // past the delay
-}
-
-TEST(CloseRule, DelayProductIsThirtyTwoBits) {
-    // 4294968 s * 1000 wraps to 704 ms.
-    const SaverSettings s = closeState(4294968u, 0);
-    EXPECT_EQ(decideClose(s, 704), CloseAction::Destroy);
-    EXPECT_EQ(decideClose(s, 705), CloseAction::CheckPassword);
-}
-
-TEST(Activation, LowWordZeroIsDeactivation) {
-    EXPECT_TRUE(isDeactivation(0));           // WA_INACTIVE, FALSE
-    EXPECT_TRUE(isDeactivation(0x00010000u)); // minimised flag in the high word
-    EXPECT_FALSE(isDeactivation(1));          // WA_ACTIVE, TRUE
-    EXPECT_FALSE(isDeactivation(2));          // WA_CLICKACTIVE
-    EXPECT_FALSE(isDeactivation(0x00010001u));
-}
-
-TEST(SysCommand, OnlyExactScreenSaveAndClose) {
-    EXPECT_TRUE(swallowsSysCommand(0xF140));
-    EXPECT_TRUE(swallowsSysCommand(0xF060));
-    EXPECT_FALSE(swallowsSysCommand(0xF061));
-    EXPECT_FALSE(swallowsSysCommand(0xF06F));
-    EXPECT_FALSE(swallowsSysCommand(0xF141));
-    EXPECT_FALSE(swallowsSysCommand(0xF020)); // SC_MINIMIZE
-    EXPECT_FALSE(swallowsSysCommand(0xF100)); // SC_KEYMENU
-}
-
-TEST(RenderFlags, MirrorsBitOnly) {
-    SaverSettings s{};
-    s.useMirrors = 1;
-    EXPECT_EQ(renderFlagsFor(s), 0x10000u);
-    s.useMirrors = 5;
-    EXPECT_EQ(renderFlagsFor(s), 0x10000u);
-    s.useMirrors = 0;
-    EXPECT_EQ(renderFlagsFor(s), 0u);
+// Deactivation is a zero low word whatever the high word holds; only the
+// exact SC_SCREENSAVE and SC_CLOSE are swallowed (the low four bits belong
+// to the system); any non-zero UseMirrors sets the mirrors bit alone.
+TEST(CloseRules, MessagesAndFlags) {
+    for (uintptr_t p : {0x0u, 0x10000u})
+        EXPECT_TRUE(isDeactivation(p)) << p;
+    for (uintptr_t p : {0x1u, 0x2u, 0x10001u})
+        EXPECT_FALSE(isDeactivation(p)) << p;
+    for (uintptr_t c : {0xF140u, 0xF060u})
+        EXPECT_TRUE(swallowsSysCommand(c)) << std::hex << c;
+    for (uintptr_t c : {0xF061u, 0xF06Fu, 0xF141u, 0xF020u, 0xF100u})
+        EXPECT_FALSE(swallowsSysCommand(c)) << std::hex << c;
+    const std::pair<uint32_t, uint32_t> mirrorsToFlags[] = {{0, 0}, {1, 0x10000}, {5, 0x10000}};
+    for (const auto& [mirrors, flags] : mirrorsToFlags) {
+        SaverSettings s{};
+        s.useMirrors = mirrors;
+        EXPECT_EQ(renderFlagsFor(s), flags) << mirrors;
+    }
 }
 
 } // namespace

@@ -1,97 +1,65 @@
-// The switch rules, one group per situation a saver is started in.
+// The switch rules: what each command line the saver may be started with
+// selects.
 #include "host/common/command_line.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace {
 
-struct Expected {
-    const char* line;
-    SaverMode mode;
-    intptr_t parent;
-    bool foreground;
+constexpr SaverMode kNone = SaverMode::None, kConfigure = SaverMode::Configure, kPreview = SaverMode::Preview,
+                    kPassword = SaverMode::ChangePassword, kFullScreen = SaverMode::FullScreen;
+
+// Lines grouped by what they start: the mode, the window number after the
+// switch and whether the dialog's owner is the foreground window.
+const std::tuple<SaverMode, intptr_t, bool, std::vector<const char*>> kGroups[] = {
+    // The program name alone, quoted or not, or a name that swallows the
+    // switch: unquoted it runs to the first space (a tab is text), and a
+    // missing closing quote makes the whole line the name.
+    {kConfigure,
+     0,
+     false,
+     {nullptr, "", "z.scr", "\"C:\\a b\\z.scr\"", "z.scr   ", "\"z.scr\"    ", "z.scr/s", "z.scr\t/s",
+      "\"C:\\z.scr /s"}},
+    // Configure with nothing after the switch: owned by the foreground window.
+    {kConfigure, 0, true, {"z /c", "z /c:", "z /c   ", "z /c: : ", "z C"}},
+    {kConfigure, 1234, false, {"z /c:1234", "z /c 1234", "z -C1234"}},
+    // Something follows, but no number: no owner at all.
+    {kConfigure, 0, false, {"z /c x"}},
+    {kPreview,
+     1234,
+     false,
+     {"z /p 1234", "z /p:1234", "z -P1234", "z l 1234", "z /L 1234", "z /p 1234 words", "z     /p 1234"}},
+    {kPreview, 0, false, {"z /p", "z /p junk"}},
+    // The number is read as atoi reads it: white space, a sign, digits up to
+    // the first non-digit; beyond 32 bits it saturates instead of overflowing.
+    {kPreview, 42, false, {"z /p \t\n\v\f\r 42", "z /p:+42"}},
+    {kPreview, -42, false, {"z /p -42"}},
+    {kPreview, 102, false, {"z /p 102ab34"}},
+    {kPreview, 2147483647, false, {"z /p 99999999999999999999"}},
+    {kPreview, -2147483647 - 1, false, {"z /p -99999999999999999999"}},
+    {kPassword, 77, false, {"z /a 77", "z /A:77", "z a77"}},
+    {kPassword, 0, false, {"z /a"}},
+    {kFullScreen,
+     0,
+     false,
+     {"z /s", "z -S", "z s", "z /Sxyz", "z /s 1234", "\"C:\\a b\\z.scr\" /s", "\"z.scr\"/s"}},
+    // Anything else shows nothing, a tab where the switch should be included.
+    {kNone, 0, false, {"z /x", "z -", "z /", "z /1234", "z / s", "z -/s", "z //s", "z :s", "z \t/s"}},
 };
 
-void expectParse(const Expected& e) {
-    const CommandLine c = parseCommandLine(e.line);
-    EXPECT_EQ(c.mode, e.mode) << "line: [" << e.line << "]";
-    EXPECT_EQ(c.parentWindow, e.parent) << "line: [" << e.line << "]";
-    EXPECT_EQ(c.ownerIsForeground, e.foreground) << "line: [" << e.line << "]";
-}
-
-TEST(CommandLine, ProgramNameAloneConfiguresWithoutOwner) {
-    for (const char* line :
-         {"zellik.scr", "\"C:\\Saver Files\\zellik.scr\"", "zellik.scr   ", "\"zellik.scr\"    ", ""})
-        expectParse({line, SaverMode::Configure, 0, false});
-}
-
-TEST(CommandLine, ProgramNameForms) {
-    // Blanks inside a quoted name belong to the name.
-    expectParse({"\"C:\\Program Files\\z z\\zellik.scr\" /s", SaverMode::FullScreen, 0, false});
-    // After a closing quote no blank is needed.
-    expectParse({"\"zellik.scr\"/s", SaverMode::FullScreen, 0, false});
-    // Without quotes the name runs to the first blank, so the switch is part of it.
-    expectParse({"zellik.scr/s", SaverMode::Configure, 0, false});
-    // A missing closing quote makes the whole line the name.
-    expectParse({"\"C:\\zellik.scr /s", SaverMode::Configure, 0, false});
-    // Several blanks between name and switch.
-    expectParse({"zellik.scr     /p 55", SaverMode::Preview, 55, false});
-}
-
-TEST(CommandLine, ConfigureOwner) {
-    for (const char* line :
-         {"zellik.scr /c", "zellik.scr /c:", "zellik.scr /c   ", "zellik.scr /c: : ", "z C"})
-        expectParse({line, SaverMode::Configure, 0, true});
-    expectParse({"zellik.scr /c:1234", SaverMode::Configure, 1234, false});
-    expectParse({"zellik.scr /c 1234", SaverMode::Configure, 1234, false});
-    expectParse({"zellik.scr -C 1234", SaverMode::Configure, 1234, false});
-    // Something follows, but no number: no owner at all, not the foreground window.
-    expectParse({"zellik.scr /c x", SaverMode::Configure, 0, false});
-}
-
-TEST(CommandLine, PreviewWindow) {
-    for (const char* line : {"zellik.scr /p 1234", "zellik.scr /p:1234", "zellik.scr -P1234",
-                             "zellik.scr l 1234", "zellik.scr /L 1234", "zellik.scr /p 1234 trailing words"})
-        expectParse({line, SaverMode::Preview, 1234, false});
-    expectParse({"zellik.scr /p", SaverMode::Preview, 0, false});
-    expectParse({"zellik.scr /p junk", SaverMode::Preview, 0, false});
-}
-
-TEST(CommandLine, NumberFollowsAtoi) {
-    // White space that atoi skips (a tab) after the blanks and colons, a sign,
-    // and reading that stops at the first non-digit.
-    expectParse({"zellik.scr /p \t42", SaverMode::Preview, 42, false});
-    expectParse({"zellik.scr /p:+42", SaverMode::Preview, 42, false});
-    expectParse({"zellik.scr /p -42", SaverMode::Preview, -42, false});
-    expectParse({"zellik.scr /p 12ab34", SaverMode::Preview, 12, false});
-    // Beyond the 32-bit range the number saturates instead of overflowing.
-    expectParse({"zellik.scr /p 99999999999999999999", SaverMode::Preview, 2147483647, false});
-    expectParse({"zellik.scr /p -99999999999999999999", SaverMode::Preview, -2147483647 - 1, false});
-}
-
-TEST(CommandLine, ChangePassword) {
-    expectParse({"zellik.scr /a 77", SaverMode::ChangePassword, 77, false});
-    expectParse({"zellik.scr /A:77", SaverMode::ChangePassword, 77, false});
-    expectParse({"zellik.scr /a", SaverMode::ChangePassword, 0, false});
-}
-
-TEST(CommandLine, FullScreen) {
-    for (const char* line :
-         {"zellik.scr /s", "zellik.scr -S", "zellik.scr s", "zellik.scr /Sxyz", "z /s 1234"})
-        expectParse({line, SaverMode::FullScreen, 0, false});
-}
-
-TEST(CommandLine, UnrecognisedSwitchesShowNothing) {
-    for (const char* line : {"zellik.scr /x", "zellik.scr -", "zellik.scr /", "zellik.scr /1234",
-                             "zellik.scr / s", "zellik.scr -/s", "zellik.scr //s", "zellik.scr :s"})
-        expectParse({line, SaverMode::None, 0, false});
-}
-
-TEST(CommandLine, TabIsNotABlank) {
-    // The tab after the separating blank is read as the switch letter.
-    expectParse({"zellik.scr \t/s", SaverMode::None, 0, false});
-    // A tab does not end an unquoted name either.
-    expectParse({"zellik.scr\t/s", SaverMode::Configure, 0, false});
+TEST(CommandLine, EveryLineStartsItsMode) {
+    for (const auto& [mode, parent, foreground, lines] : kGroups) {
+        for (const char* line : lines) {
+            const CommandLine c = parseCommandLine(line);
+            const std::string shown = ::testing::PrintToString(line);
+            EXPECT_EQ(c.mode, mode) << shown;
+            EXPECT_EQ(c.parentWindow, parent) << shown;
+            EXPECT_EQ(c.ownerIsForeground, foreground) << shown;
+        }
+    }
 }
 
 } // namespace
