@@ -39,13 +39,11 @@ const char* skipBlanksAndColons(const char* p) {
 intptr_t readNumber(const char* p) {
     while (isNumberSpace(*p))
         ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
         ++p;
-    }
     int64_t value = 0;
-    const int64_t limit = negative ? int64_t{INT32_MAX} + 1 : int64_t{INT32_MAX};
+    const int64_t limit = INT64_C(2147483647) + (negative ? 1 : 0);
     while (*p >= '0' && *p <= '9') {
         value = value * 10 + (*p - '0');
         if (value > limit)

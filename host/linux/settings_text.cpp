@@ -302,27 +302,27 @@ std::string setSettingsValue(const std::string& text, const std::string& section
     // below it as its continuation.
     size_t insertAt = std::string::npos;
     bool dropContinuations = false; // the lines that continue a replaced value go with it
-    for (const std::string& text : lines) {
-        const IniLine line = scanner.next(text);
+    for (const std::string& lineText : lines) {
+        const IniLine line = scanner.next(lineText);
         if (line.kind == IniLine::Continuation && dropContinuations)
             continue;
         if (line.kind == IniLine::Section || line.kind == IniLine::Value)
             dropContinuations = false; // the reader's continuation ends only here
         if (line.kind == IniLine::Section) {
             inSection = sameName(line.name, section.c_str());
-            out.push_back(text);
+            out.push_back(lineText);
             if (inSection)
                 insertAt = out.size();
             continue;
         }
         if (inSection && line.kind == IniLine::Value && sameName(line.name, name.c_str())) {
-            out.push_back(text.substr(0, line.valueBegin) + value + text.substr(line.valueEnd));
+            out.push_back(lineText.substr(0, line.valueBegin) + value + lineText.substr(line.valueEnd));
             replaced = true;
             dropContinuations = true;
             insertAt = out.size();
             continue;
         }
-        out.push_back(text);
+        out.push_back(lineText);
         if (inSection && (line.kind == IniLine::Value || line.kind == IniLine::Continuation ||
                           line.kind == IniLine::Error))
             insertAt = out.size();

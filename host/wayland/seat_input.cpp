@@ -11,12 +11,10 @@
 
 namespace {
 
-SaverSurface* ourSurface(WaylandRun* run, wl_surface* surface) {
-    for (SaverSurface* s : run->surfaces) {
-        if (s->surface == surface)
-            return s;
-    }
-    return nullptr;
+SaverSurface* ourSurface(const WaylandRun* run, const wl_surface* surface) {
+    const auto found = std::find_if(run->surfaces.begin(), run->surfaces.end(),
+                                    [surface](const SaverSurface* s) { return s->surface == surface; });
+    return found != run->surfaces.end() ? *found : nullptr;
 }
 
 // Surface coordinates made screen coordinates: a full-screen surface starts

@@ -158,11 +158,11 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
 
 void registryGlobalRemove(void* data, wl_registry*, uint32_t name) {
     auto* run = static_cast<WaylandRun*>(data);
-    for (ScreenOutput* screen : run->outputs) {
-        if (screen->globalName == name) {
-            removeOutput(run, screen);
-            return;
-        }
+    const auto gone = std::find_if(run->outputs.begin(), run->outputs.end(),
+                                   [name](const ScreenOutput* screen) { return screen->globalName == name; });
+    if (gone != run->outputs.end()) {
+        removeOutput(run, *gone);
+        return;
     }
     for (size_t i = 0; i < run->seats.size(); ++i) {
         if (run->seats[i]->globalName == name) {

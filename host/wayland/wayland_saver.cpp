@@ -26,6 +26,7 @@
 #include "scene/kaleidoscope_scene.h"
 #include "tools/render/frame_trace.h"
 
+#include <algorithm>
 #include <EGL/eglext.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -154,14 +155,13 @@ bool openEgl(WaylandRun* run, std::string* error) {
 
 // The trace follows the first surface that has a scene.
 void printTrace(const WaylandRun& run, int64_t* frame, std::string* trace) {
-    for (const SaverSurface* surface : run.surfaces) {
-        if (surface->scene != nullptr) {
-            formatFrameTrace(*surface->scene, ++*frame, &(*trace)[0], trace->size());
-            std::puts(trace->c_str());
-            std::fflush(stdout);
-            return;
-        }
-    }
+    const auto first = std::find_if(run.surfaces.begin(), run.surfaces.end(),
+                                    [](const SaverSurface* surface) { return surface->scene != nullptr; });
+    if (first == run.surfaces.end())
+        return;
+    formatFrameTrace(*(*first)->scene, ++*frame, &(*trace)[0], trace->size());
+    std::puts(trace->c_str());
+    std::fflush(stdout);
 }
 
 // Frames for every surface that has a scene; the shortest pause any of

@@ -224,7 +224,7 @@ double truchetStrokeDistance(int kind, double s, double lx, double ly) {
     double best = 1e9;
     int ax = kind == 0 ? 0 : 1;
     const double centres[2][2] = {{ax * s, 0.0}, {(1 - ax) * s, s}};
-    for (const auto& c : centres) {
+    for (const double* c : {centres[0], centres[1]}) {
         double dx = lx - c[0];
         double dy = ly - c[1];
         // The quarter arc lies on the tile's side of both lines through its centre.
@@ -316,8 +316,8 @@ double kagomeWeave(double px, double py) {
         double t = nx * px + ny * py - offsets[f];
         double k = std::floor(t / s);
         parity ^= int(int64_t(k) & 1);
-        strands[2 * f] = Strand{t - k * s, nx, ny};
-        strands[2 * f + 1] = Strand{t - (k + 1) * s, nx, ny};
+        strands[2 * size_t(f)] = Strand{t - k * s, nx, ny};
+        strands[2 * size_t(f) + 1] = Strand{t - (k + 1) * s, nx, ny};
     }
     const StrapStyle style{9.0, 3.2, 2.0, 1.0};
     double value = 0.0;

@@ -1,5 +1,7 @@
 #include "tools/artwork/lettering.h"
 
+#include <algorithm>
+#include <iterator>
 #include <cmath>
 
 namespace {
@@ -68,11 +70,9 @@ void paintLogo(GreyImage& logo) {
         {Glyph::L, 318.0, 58.0}, {Glyph::I, 403.0, 13.0}, {Glyph::K, 443.0, 66.0},
     };
     paintSupersampled(logo, 0, 0, kLogoWidth, kLogoHeight, [&](double px, double py) {
-        for (const Letter& letter : letters) {
-            if (covers(letter.glyph, letter.width, px - letter.left, py - kTop)) {
-                return 1.0;
-            }
-        }
-        return 0.0;
+        return std::any_of(std::begin(letters), std::end(letters),
+                           [&](const Letter& l) { return covers(l.glyph, l.width, px - l.left, py - kTop); })
+                   ? 1.0
+                   : 0.0;
     });
 }

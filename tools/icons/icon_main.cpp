@@ -7,6 +7,7 @@
 // The images are 4 bits per pixel in the standard 16-colour palette with an
 // AND mask for transparency, the form every Windows version shows, so the
 // picture is drawn with palette indices and no blending.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -30,7 +31,9 @@ struct IconImage {
     std::vector<uint8_t> colour; // palette index per pixel, rows top down
     std::vector<bool> opaque;    // false: the desktop shows through
 
-    explicit IconImage(int side) : size(side), colour(side * side, kBlack), opaque(side * side, false) {}
+    explicit IconImage(int side)
+        : size(side), colour(size_t(side) * size_t(side), kBlack),
+          opaque(size_t(side) * size_t(side), false) {}
 
     void fill(int x0, int y0, int x1, int y1, Colour c) {
         for (int y = y0; y <= y1; ++y)
@@ -138,9 +141,8 @@ std::vector<uint8_t> encodeImage(const IconImage& icon) {
 }
 
 std::vector<uint8_t> encodeIconFile(const std::vector<IconImage>& icons) {
-    std::vector<std::vector<uint8_t>> images;
-    for (const IconImage& icon : icons)
-        images.push_back(encodeImage(icon));
+    std::vector<std::vector<uint8_t>> images(icons.size());
+    std::transform(icons.begin(), icons.end(), images.begin(), encodeImage);
     std::vector<uint8_t> out;
     put16(out, 0);
     put16(out, 1); // an icon, not a cursor
