@@ -29,8 +29,8 @@ TEST(AllocationCounter, SeesBothKindsAndTheirFrees) {
     EXPECT_EQ(counts.frees, counts.news + counts.mallocs);
 }
 
-// A decode, whole or failed half-way, frees everything it allocated once
-// its pixels are let go.
+// A decode, whole, damaged, cut short or refused, frees everything it
+// allocated once its pixels are let go.
 TEST(LongRun, DecodesLeaveNothingBehind) {
     ResourceBytes logo{};
     ASSERT_TRUE(lookupResource("LOGO_MASK", &logo));

@@ -142,14 +142,14 @@ TEST(MaskTexture, EmbeddedImagesBecomeAlphaTextures) {
 }
 
 // Any image uploads intact, read back from the texture: the first decoded
-// row first, colour as RGB, and rows that are not whole words (2 and 6 bytes)
+// row first, colour as RGB, and rows that are not whole words (1 and 3 bytes)
 // unsheared, with OpenGL's unpack alignment left as found.
 TEST(MaskTexture, UploadsKeepEveryPixel) {
     testContext();
     const struct {
         int width, height, components;
         GLenum format;
-    } cases[] = {{64, 64, 1, GL_ALPHA}, {16, 16, 3, GL_RGB}, {2, 8, 1, GL_ALPHA}, {2, 8, 3, GL_RGB}};
+    } cases[] = {{64, 64, 1, GL_ALPHA}, {16, 16, 3, GL_RGB}, {1, 8, 1, GL_ALPHA}, {1, 8, 3, GL_RGB}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.components);
         const int bytes = c.width * c.height * c.components;
@@ -209,6 +209,13 @@ TEST(MaskTexture, BadBytesFailCleanly) {
     }
     const Decoded widest(sides[0]);
     EXPECT_TRUE(widest.ok && widest.texture.width == kMaxMaskSide);
+    // Metadata segments (of 1 and of 100 bytes) are passed over without a word.
+    Bytes tagged = encodeJpeg(8, 8, 1, Bytes(64, 7));
+    const Bytes segments = {0xFF, 0xE1, 0, 3, 'x', 0xFF, 0xED, 0, 102};
+    tagged.insert(tagged.begin() + 2, segments.begin(), segments.end());
+    tagged.insert(tagged.begin() + 2 + long(segments.size()), 100, 'y');
+    const Decoded withMetadata(tagged);
+    EXPECT_TRUE(withMetadata.ok && withMetadata.lines == 0 && withMetadata.texture.width == 8);
     uint32_t state = 12345;
     for (size_t trial = 0; trial < 900; ++trial) {
         Bytes bytes = logo;
