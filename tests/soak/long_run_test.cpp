@@ -39,9 +39,11 @@ TEST(LongRun, DecodesLeaveNothingBehind) {
     damaged[damaged.size() / 3] = 0xFF;
     testing::internal::CaptureStderr();
     startCountingAllocations();
+    const std::string notJpeg = "GIF89a, a picture of another kind";
     for (const std::vector<unsigned char>& bytes :
          {std::vector<unsigned char>(logo.data, logo.data + logo.size), damaged,
-          std::vector<unsigned char>(logo.data, logo.data + 700)}) {
+          std::vector<unsigned char>(logo.data, logo.data + 700),
+          std::vector<unsigned char>(notJpeg.begin(), notJpeg.end())}) {
         MaskTexture texture{};
         decodeMaskTexture(texture, bytes.data(), uint32_t(bytes.size()));
         discardMaskPixels(texture);
