@@ -37,16 +37,21 @@ TEST(SceneSetUp, DrawsAFixedSequenceFromTheSeed) {
         EXPECT_TRUE(mode == GL_MODELVIEW && depthFunc == GL_LEQUAL && hint == GL_NICEST &&
                     glIsEnabled(GL_DEPTH_TEST));
     }
-    // A 90-degree view at the window's aspect ratio; a window without height
-    // is drawn as if square.
+    // A 90-degree view at the window's aspect ratio over the whole window, 1
+    // to 20 units deep; a window without height is drawn as if square.
     const int32_t sizes[][3] = {{320, 240, 0}, {64, 1, 0}, {64, 0, 1}};
     for (const auto& size : sizes) {
         SceneRig rig(7, size[0], size[1]);
         GLdouble projection[16];
+        GLint viewport[4];
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
         EXPECT_NEAR(projection[0], size[2] ? 1.0 : double(size[1]) / size[0], 1e-6)
             << size[0] << "x" << size[1];
         EXPECT_NEAR(projection[5], 1.0, 1e-6);
+        EXPECT_NEAR(projection[10], -21.0 / 19, 1e-6); // depth from 1 to 20 units
+        EXPECT_NEAR(projection[14], -40.0 / 19, 1e-6);
+        EXPECT_TRUE(viewport[0] == 0 && viewport[1] == 0 && viewport[2] == size[0] && viewport[3] == size[1]);
     }
 }
 

@@ -42,13 +42,13 @@ TEST(TileSprite, RespawnLooksAndDraws) {
     }
     // The cell's quarter of the atlas in texture coordinates; without an
     // atlas the whole (empty) texture stands in.
-    const float corners[5][4] = {
-        {0, 0, .5f, .5f}, {.5f, 0, .5f, .5f}, {0, .5f, .5f, .5f}, {.5f, .5f, .5f, .5f}, {0, 0, 1, 1}};
+    const float corners[6][4] = {{0, 0, .5f, .5f},     {.5f, 0, .5f, .5f}, {0, .5f, .5f, .5f},
+                                 {.5f, .5f, .5f, .5f}, {0, 0, .5f, 512},   {0, 0, 1, 1}};
     layer.syncSprites = true;
-    for (int cell = 0; cell < 5; ++cell) {
+    for (int cell = 0; cell < 6; ++cell) {
         layer.currentCell = cell % 4;
-        if (cell == 4)
-            layer.textures[0].width = layer.textures[0].height = 0;
+        if (cell >= 4) // an atlas one pixel high, then none at all
+            layer.textures[0].height = cell == 4 ? 1 : layer.textures[0].width = 0;
         TileSprite s{};
         s.respawnSprite(layer);
         EXPECT_TRUE(s.texLeft == corners[cell][0] && s.texTop == corners[cell][1] &&
