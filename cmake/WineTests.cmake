@@ -55,7 +55,10 @@ function(zellik_add_wine_test)
     LABELS "wine;${arg_LABELS}"
     TIMEOUT ${arg_TIMEOUT}
     ENVIRONMENT "ZELLIK_WINE_SESSION=${ZELLIK_WINE_SESSION_FILE}")
-  if(arg_RESOURCE_LOCK)
-    set_tests_properties(${arg_NAME} PROPERTIES RESOURCE_LOCK "${arg_RESOURCE_LOCK}")
+  # One at a time: every test shares the session's wineserver, desktop,
+  # cursor and registry.
+  if(NOT arg_RESOURCE_LOCK)
+    set(arg_RESOURCE_LOCK zellik_wine_desktop)
   endif()
+  set_tests_properties(${arg_NAME} PROPERTIES RESOURCE_LOCK "${arg_RESOURCE_LOCK}")
 endfunction()

@@ -51,7 +51,13 @@ case_switches() {
     # /c shows the dialog; Escape ends it without storing anything.
     WINE_START_LOG=$WORK/dialog.log wine_start "$ZELLIK_SCR" /c >/dev/null
     SAVER=$WINE_PID
-    timeout 10 xdotool search --sync --onlyvisible --name '^Config dialog$' >/dev/null || fail "/c: no dialog"
+    BACKGROUND_PIDS+=("$SAVER")
+    # Polled: a search fails outright when another window goes while it looks.
+    local deadline=$(($(now_ms) + 10000))
+    until xdo search --onlyvisible --name '^Config dialog$' >/dev/null 2>&1; do
+        [ "$(now_ms)" -le "$deadline" ] || fail "/c: no dialog"
+        sleep 0.2
+    done
     xdo key Escape
     ends_within "/c and Escape" "$HOST_SECONDS"
     wine_reg 30 query "$SAVER_KEY" >/dev/null 2>&1 && fail "/c and Escape stored a setting"
