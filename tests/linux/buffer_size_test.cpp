@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct Case {
@@ -33,13 +35,10 @@ TEST(BufferSize, RealPixels) {
     };
     for (const Case& c : cases) {
         const BufferSize b = bufferSizeFor(c.logicalWidth, c.logicalHeight, c.outputScale, c.preferred120);
-        const std::string what = std::to_string(c.logicalWidth) + "x" + std::to_string(c.logicalHeight) +
-                                 " scale " + std::to_string(c.outputScale) + " / " +
-                                 std::to_string(c.preferred120);
-        EXPECT_EQ(b.width, c.expected.width) << what;
-        EXPECT_EQ(b.height, c.expected.height) << what;
-        EXPECT_EQ(b.bufferScale, c.expected.bufferScale) << what;
-        EXPECT_EQ(b.viewport, c.expected.viewport) << what;
+        EXPECT_EQ(std::tie(b.width, b.height, b.bufferScale, b.viewport),
+                  std::tie(c.expected.width, c.expected.height, c.expected.bufferScale, c.expected.viewport))
+            << c.logicalWidth << "x" << c.logicalHeight << " scale " << c.outputScale << " / "
+            << c.preferred120;
     }
 }
 

@@ -1,5 +1,9 @@
-// The settings against the real registry of the Wine prefix, written the
-// way a user or the system would.
+// The settings against the real registry of the Wine prefix: read as a user
+// or the system wrote them, and written by the configuration dialog, run
+// modally from the saver's own template and driven from a timer inside its
+// message loop.
+#include "host/win32/config_dialog.h"
+#include "host/win32/host_state.h"
 #include "host/win32/registry_settings.h"
 
 #include <windows.h>
@@ -7,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -17,9 +22,7 @@ void deleteKeys() {
 
 void setValue(const char* keyName, const char* name, DWORD type, const std::string& data) {
     HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        0);
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, keyName, &key), 0);
     if (name != nullptr)
         RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size()));
     RegCloseKey(key);
@@ -43,17 +46,10 @@ const std::string kDword5("\x05\0\0\0", 4), kDword300("\x2C\x01\0\0", 4), kMinus
 // values no read produces: a value of at most four bytes of any type is a
 // little-endian integer (fewer bytes fill the low ones); longer data, a
 // missing value or a missing key leave that value's default (15, 50, 1)
-// and nothing else; the reads create no key.
+// and nothing else; the reads create no key. Each row: the key, the value
+// (null: only the key), its type and data, and the three values read.
 TEST_F(RegistrySettingsTest, ReadsWhatIsStoredOrTheDefault) {
-    const struct {
-        const char* key;
-        const char* name; // null: only the key
-        DWORD type;
-        std::string data;
-        uint32_t delay;
-        int32_t threshold;
-        uint32_t mirrors;
-    } rows[] = {
+    const std::tuple<const char*, const char*, DWORD, std::string, uint32_t, int32_t, uint32_t> rows[] = {
         {nullptr, nullptr, 0, "", 15, 50, 1},
         {kSystemSaverKey, "Password Delay", REG_DWORD, kDword300, 300, 50, 1},
         {kSystemSaverKey, "Password Delay", REG_BINARY, std::string(4, '\0'), 0, 50, 1},
@@ -66,48 +62,95 @@ TEST_F(RegistrySettingsTest, ReadsWhatIsStoredOrTheDefault) {
         {kOwnSaverKey, "UseMirrors", REG_BINARY, std::string(8, '\0'), 15, 50, 1},
         {kOwnSaverKey, "UseMirrors", REG_SZ, std::string("mirrors off", 12), 15, 50, 1},
         {kOwnSaverKey, "UseMirrors", REG_BINARY, "\x07", 15, 50, 7},
-        {kOwnSaverKey, "SomethingElse", REG_DWORD, kDword5, 15, 50, 1},
-    };
-    for (const auto& row : rows) {
+        {kOwnSaverKey, "SomethingElse", REG_DWORD, kDword5, 15, 50, 1}};
+    for (const auto& [keyName, name, type, data, delay, threshold, mirrors] : rows) {
         deleteKeys();
-        if (row.key != nullptr)
-            setValue(row.key, row.name, row.type, row.data);
+        if (keyName != nullptr)
+            setValue(keyName, name, type, data);
         SaverSettings s{nullptr, 0xDEAD, -777, {0, 0}, 0, 1, 0, 0xBEEF};
         readSystemSettings(s);
         EXPECT_EQ(s.useMirrors, 0xBEEFu); // not this read's field
         readSaverSettings(s);
-        const std::string what = row.name != nullptr ? row.name : "no value";
-        EXPECT_EQ(s.passwordDelay, row.delay) << what;
-        EXPECT_EQ(s.mouseThreshold, row.threshold) << what;
-        EXPECT_EQ(s.useMirrors, row.mirrors) << what;
-        EXPECT_EQ(s.checkingPassword, 0);
-        if (row.key == nullptr) {
+        EXPECT_EQ(std::tie(s.passwordDelay, s.mouseThreshold, s.useMirrors, s.checkingPassword),
+                  std::make_tuple(delay, threshold, mirrors, 0))
+            << (name != nullptr ? name : "no value");
+        if (keyName == nullptr) {
             EXPECT_FALSE(keyExists(kOwnSaverKey) || keyExists(kSystemSaverKey));
         }
     }
 }
 
-// The write creates the saver's key and stores a REG_DWORD that the next run
-// reads; the system key is never written.
-TEST_F(RegistrySettingsTest, WriteStoresADwordTheNextRunReads) {
-    for (const uint32_t value : {0u, 1u}) {
-        SaverSettings s{};
-        s.useMirrors = value;
-        writeSaverSettings(s);
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kOwnSaverKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-        DWORD type = 0, stored = 0xFFFF, size = 8;
-        ASSERT_EQ(
-            RegQueryValueExA(key, "UseMirrors", nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size), 0);
-        RegCloseKey(key);
-        EXPECT_EQ(type, DWORD(REG_DWORD));
-        EXPECT_EQ(size, 4u);
-        EXPECT_EQ(stored, value);
-        SaverSettings next{};
-        readSaverSettings(next);
-        EXPECT_EQ(next.useMirrors, value);
+enum Way { Ok, Cancel, CloseBox, EscapeKey, EnterKey };
+Way way;
+bool clickFirst;
+int initiallyChecked;
+
+void CALLBACK act(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowA(nullptr, "Config dialog");
+    if (dialog == nullptr)
+        return; // not up yet
+    KillTimer(nullptr, timer);
+    HWND box = GetDlgItem(dialog, kUseMirrorsCheckBox);
+    initiallyChecked = int(IsDlgButtonChecked(dialog, kUseMirrorsCheckBox));
+    if (clickFirst)
+        SendMessageA(box, BM_CLICK, 0, 0);
+    SetFocus(box);
+    switch (way) {
+    case Ok:
+    case Cancel:
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(way == Ok ? IDOK : IDCANCEL, BN_CLICKED), 0);
+        break;
+    case CloseBox:
+        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case EscapeKey:
+    case EnterKey: // through the dialog manager's own keyboard handling
+        PostMessageA(box, WM_KEYDOWN, way == EnterKey ? VK_RETURN : VK_ESCAPE, 0);
+        break;
     }
-    EXPECT_FALSE(keyExists(kSystemSaverKey));
+}
+
+// The stored UseMirrors when it is a REG_DWORD, else -1.
+int stored() {
+    DWORD type = 0, value = 0, size = sizeof value;
+    const LSTATUS found =
+        RegGetValueA(HKEY_CURRENT_USER, kOwnSaverKey, "UseMirrors", RRF_RT_ANY, &type, &value, &size);
+    return found == ERROR_SUCCESS && type == REG_DWORD && size == 4 ? int(value) : -1;
+}
+
+// The dialog's box starts from the stored setting; OK (or Enter, the default
+// button) stores the box as it stands, a REG_DWORD in the saver's key and
+// never in the system's; Cancel, Escape and the close box store nothing.
+// Each row: the setting, whether the box is clicked, the way out, the
+// dialog's result and what is stored (-1: nothing).
+using ConfigDialogTest = RegistrySettingsTest;
+
+TEST_F(ConfigDialogTest, StoresOnlyOnOk) {
+    const std::tuple<uint32_t, bool, Way, INT_PTR, int> rows[] = {{1, true, Ok, IDOK, 0},
+                                                                  {0, true, Ok, IDOK, 1},
+                                                                  {1, false, Ok, IDOK, 1},
+                                                                  {1, true, Cancel, IDCANCEL, -1},
+                                                                  {1, true, CloseBox, IDCANCEL, -1},
+                                                                  {1, true, EscapeKey, IDCANCEL, -1},
+                                                                  {1, true, EnterKey, IDOK, 0}};
+    for (const auto& [mirrors, click, rowWay, result, storedValue] : rows) {
+        deleteKeys();
+        SaverSettings settings{};
+        settings.useMirrors = mirrors;
+        saverSettings = &settings;
+        saverMode = SaverMode::Configure;
+        way = rowWay;
+        clickFirst = click;
+        SetTimer(nullptr, 0, 20, act);
+        EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kConfigDialogTemplate), nullptr,
+                                  configDialogProc, 0),
+                  result)
+            << way;
+        EXPECT_EQ(initiallyChecked, int(mirrors)) << way;
+        EXPECT_EQ(stored(), storedValue) << way;
+        EXPECT_EQ(settings.useMirrors, storedValue < 0 ? mirrors : uint32_t(storedValue));
+        EXPECT_FALSE(keyExists(kSystemSaverKey));
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,10 +50,9 @@ class SaverWindowProcTest : public ::testing::Test {
         window = CreateWindowExA(0, "ZellikProcTest", "SaverWindow", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(settings.window, window);
-        EXPECT_EQ(settings.startCursor.x, cursorX);
-        EXPECT_EQ(settings.startCursor.y, cursorY);
-        EXPECT_LE(settings.startTick - before, GetTickCount() - before);
+        EXPECT_TRUE(settings.window == window && settings.startCursor.x == cursorX &&
+                    settings.startCursor.y == cursorY &&
+                    settings.startTick - before <= GetTickCount() - before);
         drain();
         received.clear();
         flagAtCursor.clear();
@@ -82,15 +83,10 @@ class SaverWindowProcTest : public ::testing::Test {
 // cursor beyond the threshold (the cursor's place, not the message's); not
 // system keys, releases or activation. Only full screen, and not while the
 // password prompt is up; each request posts a WM_CLOSE of its own and
-// destroys nothing.
+// destroys nothing. Each input: the message, its parameters, where the
+// cursor stands (it starts at 100, 100) and whether it closes.
 TEST_F(SaverWindowProcTest, InputThatAsksToClose) {
-    const struct {
-        UINT message;
-        WPARAM first;
-        LPARAM second;
-        int cursorX; // where the cursor stands; the start is (100, 100)
-        bool closes;
-    } inputs[] = {
+    const std::tuple<UINT, WPARAM, LPARAM, int, bool> inputs[] = {
         {WM_KEYDOWN, 'A', 0, 100, true},
         {WM_LBUTTONDOWN, MK_LBUTTON, 0, 100, true},
         {WM_RBUTTONDOWN, MK_RBUTTON, 0, 100, true},
@@ -105,22 +101,19 @@ TEST_F(SaverWindowProcTest, InputThatAsksToClose) {
         {WM_NCACTIVATE, FALSE, 0, 100, true},
         {WM_NCACTIVATE, TRUE, 0, 100, false},
         {WM_MOUSEMOVE, 0, MAKELPARAM(1000, 700), 150, false},
-        {WM_MOUSEMOVE, 0, MAKELPARAM(100, 100), 151, true},
-    };
-    const struct {
-        SaverMode mode;
-        int32_t checkingPassword;
-    } situations[] = {{SaverMode::FullScreen, 0}, {SaverMode::FullScreen, 1}, {SaverMode::Preview, 0}};
-    for (const auto& situation : situations) {
-        create(situation.mode, 100, 100);
-        settings.checkingPassword = situation.checkingPassword;
-        const bool watching = situation.mode == SaverMode::FullScreen && situation.checkingPassword == 0;
-        for (const auto& input : inputs) {
-            SetCursorPos(input.cursorX, 100);
-            SendMessageA(window, input.message, input.first, input.second);
-            const bool closes = watching && input.closes;
-            EXPECT_EQ(settings.closeRequested, closes ? 1 : 0) << input.message << " " << input.first;
-            EXPECT_EQ(closesPosted(), closes ? 1 : 0) << input.message << " " << input.first;
+        {WM_MOUSEMOVE, 0, MAKELPARAM(100, 100), 151, true}};
+    const std::pair<SaverMode, int32_t> situations[] = {
+        {SaverMode::FullScreen, 0}, {SaverMode::FullScreen, 1}, {SaverMode::Preview, 0}};
+    for (const auto& [mode, checkingPassword] : situations) {
+        create(mode, 100, 100);
+        settings.checkingPassword = checkingPassword;
+        const bool watching = mode == SaverMode::FullScreen && checkingPassword == 0;
+        for (const auto& [message, first, second, cursorX, asks] : inputs) {
+            SetCursorPos(cursorX, 100);
+            SendMessageA(window, message, first, second);
+            const int closes = watching && asks ? 1 : 0;
+            EXPECT_EQ(settings.closeRequested, closes) << message << " " << first;
+            EXPECT_EQ(closesPosted(), closes) << message << " " << first;
             settings.closeRequested = 0;
         }
         EXPECT_TRUE(IsWindow(window));
@@ -137,28 +130,24 @@ TEST_F(SaverWindowProcTest, InputThatAsksToClose) {
 // the cursor shown, then hidden, the threshold measured anew from where the
 // cursor is, and (no prompt on this system) the window goes. Destroying it
 // ends the frame loop.
+// Each row: the delay, the milliseconds since the start, the close requested,
+// the prompt up, whether the window goes, checkingPassword at each cursor change.
 TEST_F(SaverWindowProcTest, CloseRule) {
-    const struct {
-        uint32_t delay, elapsed;
-        int32_t requested, checking;
-        bool destroyed;
-        std::vector<int32_t> cursorFlags;
-    } closes[] = {
+    const std::tuple<uint32_t, uint32_t, int32_t, int32_t, bool, std::vector<int32_t>> closes[] = {
         {15, 0, 0, 0, false, {}}, {15, 60000, 0, 0, false, {}},    {15, 20000, 1, 1, false, {}},
-        {15, 0, 1, 0, true, {}},  {15, 20000, 1, 0, true, {1, 0}}, {0, 2, 1, 0, true, {1, 0}},
-    };
-    for (const auto& c : closes) {
+        {15, 0, 1, 0, true, {}},  {15, 20000, 1, 0, true, {1, 0}}, {0, 2, 1, 0, true, {1, 0}}};
+    for (const auto& [delay, elapsed, requested, checking, destroyed, cursorFlags] : closes) {
         create(SaverMode::FullScreen);
-        settings.passwordDelay = c.delay;
-        settings.startTick = GetTickCount() - c.elapsed;
-        settings.closeRequested = c.requested;
-        settings.checkingPassword = c.checking;
+        settings.passwordDelay = delay;
+        settings.startTick = GetTickCount() - elapsed;
+        settings.closeRequested = requested;
+        settings.checkingPassword = checking;
         SetCursorPos(500, 400);
         EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
-        EXPECT_EQ(!IsWindow(window), c.destroyed) << c.delay << " " << c.elapsed;
-        EXPECT_EQ(quitPosted(), c.destroyed);
-        EXPECT_EQ(flagAtCursor, c.cursorFlags) << c.delay << " " << c.elapsed;
-        if (!c.cursorFlags.empty()) {
+        EXPECT_EQ(!IsWindow(window), destroyed) << delay << " " << elapsed;
+        EXPECT_EQ(quitPosted(), destroyed);
+        EXPECT_EQ(flagAtCursor, cursorFlags) << delay << " " << elapsed;
+        if (!cursorFlags.empty()) {
             EXPECT_TRUE(settings.startCursor.x == 500 && settings.startCursor.y == 400 &&
                         settings.checkingPassword == 0);
         }

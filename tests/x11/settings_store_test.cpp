@@ -6,14 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -84,10 +81,9 @@ TEST(SettingsText, ReadValuesOrDefaults) {
         {kSystem + "Mouse Threshold=\nPassword Delay=-\n", 15, 50, 1, 2}};
     for (const auto& [text, delay, threshold, mirrors, warnings] : cases) {
         const SaverSettings s = applied(text);
-        EXPECT_EQ(s.passwordDelay, delay) << text;
-        EXPECT_EQ(s.mouseThreshold, threshold) << text;
-        EXPECT_EQ(s.useMirrors, mirrors) << text;
-        EXPECT_EQ(s.checkingPassword, 0) << text;
+        EXPECT_EQ(std::tie(s.passwordDelay, s.mouseThreshold, s.useMirrors, s.checkingPassword),
+                  std::make_tuple(delay, threshold, mirrors, 0))
+            << text;
         EXPECT_EQ(parseSettingsText(text).warnings.size(), warnings) << text;
     }
 }
@@ -125,26 +121,23 @@ TEST(SettingsText, WhatIsWrittenIsWhatIsRead) {
         kSaver + "UseMirrors=1\n" + kSaver + "UseMirrors=2\n", "[software\\quent\\dunmere]\nUSEMIRRORS: 4\n",
         kSaver + "UseMirrors=junk\n", kSaver + "UseMirrors= ;x\n", kSaver + "UseMirrors=\n",
         kSaver + "UseMirrors= 5", "no section at all\n=\n[\n", "[Software\\Quent\\Dunmere]",
-        // An indented header after a section without values (also after
-        // comments, and in a line of 190 characters): a value added above it
-        // would make the reader take it as that value's continuation.
+        // An indented header after a section without values would continue a value added above it.
         kSaver + "\n " + kSystem,
         kSaver + "\n; note\n# note\n " + kSystem.substr(0, 57) + " ;" + std::string(129, 'x') + "\n",
-        // Continuations survive blank, comment and broken lines.
-        kSaver + "  UseMirrors=3\nbroken\n\n; note\n  UseMirrors=3\n",
-        // A byte-order mark counts on the first line only.
-        kSaver + "\xEF\xBB\xBFUseMirrors=4\n",
-        // The reader stops at a NUL; so must the writer's search.
-        std::string(withNul, sizeof withNul - 1),
-        // A line too long for the reader's buffer is skipped by both sides.
-        kSaver + "UseMirrors=2 ;" + std::string(300, 'x') + "\n"};
+        // Continuations survive blank, comment and broken lines; a byte-order
+        // mark counts on the first line only; the reader stops at a NUL; a
+        // line too long for the reader is skipped by both sides.
+        kSaver + "  UseMirrors=3\nbroken\n\n; note\n  UseMirrors=3\n", kSaver + "\xEF\xBB\xBFUseMirrors=4\n",
+        std::string(withNul, sizeof withNul - 1), kSaver + "UseMirrors=2 ;" + std::string(300, 'x') + "\n"};
     for (const std::string& text : texts) {
         for (const char* value : {"0", "1", "4294967295"}) {
             const std::string written = setSettingsValue(text, kSaverSection, kUseMirrorsName, value);
             const SaverSettings before = applied(text), after = applied(written);
-            EXPECT_EQ(after.useMirrors, std::stoul(value)) << text << "\n---\n" << written;
-            EXPECT_EQ(after.passwordDelay, before.passwordDelay) << text;
-            EXPECT_EQ(after.mouseThreshold, before.mouseThreshold) << text;
+            EXPECT_EQ(
+                std::tie(after.useMirrors, after.passwordDelay, after.mouseThreshold),
+                std::make_tuple(uint32_t(std::stoul(value)), before.passwordDelay, before.mouseThreshold))
+                << text << "\n---\n"
+                << written;
         }
     }
 }
@@ -187,23 +180,21 @@ TEST_F(SettingsFile, StoreReplacesTheFileWhole) {
     EXPECT_EQ(settings.useMirrors, 1u); // no file yet
     std::string error;
     ASSERT_TRUE(replaceSettingsFile(path(), "[A]\nold=1\n", &error)) << error;
-    chmod(path().c_str(), 0640);
+    const auto mode = std::filesystem::perms::owner_read | std::filesystem::perms::group_read;
+    std::filesystem::permissions(path(), mode | std::filesystem::perms::owner_write);
     for (uint32_t value : {0u, 1u}) {
-        const int reader = open(path().c_str(), O_RDONLY);
+        std::ifstream reader(path(), std::ios::binary);
         const std::string old = contents();
         settings.useMirrors = value;
         ASSERT_TRUE(writeSaverSettings(settings, &error)) << error;
-        std::string seen(64, '\0');
-        seen.resize(static_cast<size_t>(std::max<ssize_t>(read(reader, &seen[0], seen.size()), 0)));
-        close(reader);
-        EXPECT_EQ(seen, old);
+        std::stringstream seen;
+        seen << reader.rdbuf();
+        EXPECT_EQ(seen.str(), old);
         EXPECT_EQ(contents(), "[A]\nold=1\n\n" + kSaver + "UseMirrors=" + std::to_string(value) + "\n");
         SaverSettings stored{};
         readSaverSettings(&stored);
         EXPECT_EQ(stored.useMirrors, value);
-        struct stat info {};
-        stat(path().c_str(), &info);
-        EXPECT_EQ(info.st_mode & 0777, 0640u);
+        EXPECT_EQ(std::filesystem::status(path()).permissions(), mode | std::filesystem::perms::owner_write);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory + "/zellik"), {}), 1);
     }
 }
