@@ -5,18 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 namespace {
 
-std::vector<UINT> received;        // every message the procedure saw
+int closesSeen;                    // WM_CLOSE messages the procedure saw
 std::vector<int32_t> flagAtCursor; // checkingPassword at each WM_SETCURSOR
 
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM first, LPARAM second) {
-    received.push_back(message);
+    closesSeen += message == WM_CLOSE ? 1 : 0;
     if (message == WM_SETCURSOR)
         flagAtCursor.push_back(saverSettings->checkingPassword);
     return saverWindowProc(window, message, first, second);
@@ -36,14 +35,12 @@ class SaverWindowProcTest : public ::testing::Test {
         saverSettings = &settings;
     }
     void TearDown() override {
-        if (IsWindow(window))
-            DestroyWindow(window);
-        drain();
+        DestroyWindow(window);
+        removed();
     }
     // Not shown, so that no activation changes arrive unasked.
     void create(SaverMode mode, int cursorX = 123, int cursorY = 234) {
-        if (IsWindow(window))
-            DestroyWindow(window);
+        DestroyWindow(window);
         saverMode = mode;
         SetCursorPos(cursorX, cursorY);
         const DWORD before = GetTickCount();
@@ -53,26 +50,17 @@ class SaverWindowProcTest : public ::testing::Test {
         EXPECT_TRUE(settings.window == window && settings.startCursor.x == cursorX &&
                     settings.startCursor.y == cursorY &&
                     settings.startTick - before <= GetTickCount() - before);
-        drain();
-        received.clear();
+        removed();
+        closesSeen = 0;
         flagAtCursor.clear();
     }
-    static void drain() {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
-    }
-    // Removes the posted WM_CLOSE messages; how many there were.
-    int closesPosted() {
+    // Removes the posted messages of one kind (0: all); how many there were.
+    static int removed(UINT kind = 0) {
         int count = 0;
         MSG message;
-        while (PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE))
+        while (PeekMessageA(&message, nullptr, kind, kind, PM_REMOVE))
             ++count;
         return count;
-    }
-    static bool quitPosted() {
-        MSG message;
-        return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
     }
     SaverSettings settings{};
     HWND window = nullptr;
@@ -113,7 +101,7 @@ TEST_F(SaverWindowProcTest, InputThatAsksToClose) {
             SendMessageA(window, message, first, second);
             const int closes = watching && asks ? 1 : 0;
             EXPECT_EQ(settings.closeRequested, closes) << message << " " << first;
-            EXPECT_EQ(closesPosted(), closes) << message << " " << first;
+            EXPECT_EQ(removed(WM_CLOSE), closes) << message << " " << first;
             settings.closeRequested = 0;
         }
         EXPECT_TRUE(IsWindow(window));
@@ -124,14 +112,12 @@ TEST_F(SaverWindowProcTest, InputThatAsksToClose) {
     }
 }
 
-// The close rule: ignored until input asks and while the prompt is up;
-// within the password delay it destroys the window at once; after it (or
-// after the first millisecond of a zero delay) the password check runs with
-// the cursor shown, then hidden, the threshold measured anew from where the
-// cursor is, and (no prompt on this system) the window goes. Destroying it
-// ends the frame loop.
-// Each row: the delay, the milliseconds since the start, the close requested,
-// the prompt up, whether the window goes, checkingPassword at each cursor change.
+// The close rule: ignored until input asks and while the prompt is up; within
+// the password delay the window goes at once (ending the frame loop); after
+// it the password check runs with the cursor shown, then hidden, the
+// threshold measured anew, and (no prompt here) the window goes. Each row: the
+// delay, milliseconds since the start, close requested, prompt up, whether the
+// window goes, checkingPassword at each cursor change.
 TEST_F(SaverWindowProcTest, CloseRule) {
     const std::tuple<uint32_t, uint32_t, int32_t, int32_t, bool, std::vector<int32_t>> closes[] = {
         {15, 0, 0, 0, false, {}}, {15, 60000, 0, 0, false, {}},    {15, 20000, 1, 1, false, {}},
@@ -145,7 +131,7 @@ TEST_F(SaverWindowProcTest, CloseRule) {
         SetCursorPos(500, 400);
         EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
         EXPECT_EQ(!IsWindow(window), destroyed) << delay << " " << elapsed;
-        EXPECT_EQ(quitPosted(), destroyed);
+        EXPECT_EQ(removed(WM_QUIT) > 0, destroyed);
         EXPECT_EQ(flagAtCursor, cursorFlags) << delay << " " << elapsed;
         if (!cursorFlags.empty()) {
             EXPECT_TRUE(settings.startCursor.x == 500 && settings.startCursor.y == 400 &&
@@ -161,15 +147,15 @@ TEST_F(SaverWindowProcTest, SystemCommandsAndPreviewClose) {
     create(SaverMode::FullScreen);
     EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
     EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
-    EXPECT_EQ(std::count(received.begin(), received.end(), UINT(WM_CLOSE)), 0);
+    EXPECT_EQ(closesSeen, 0);
     SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE | 1, 0);
-    EXPECT_EQ(std::count(received.begin(), received.end(), UINT(WM_CLOSE)), 1);
+    EXPECT_EQ(closesSeen, 1);
     EXPECT_TRUE(IsWindow(window));
     for (const UINT message : {UINT(WM_SYSCOMMAND), UINT(WM_CLOSE)}) {
         create(SaverMode::Preview);
         SendMessageA(window, message, message == WM_CLOSE ? 0 : SC_CLOSE, 0);
         EXPECT_FALSE(IsWindow(window)) << message;
-        EXPECT_TRUE(quitPosted());
+        EXPECT_TRUE(removed(WM_QUIT) > 0);
     }
 }
 
