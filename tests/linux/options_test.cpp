@@ -16,12 +16,10 @@ namespace {
 // The options that differ from a plain run, in one line.
 std::string describe(const Options& o) {
     static const char* const kinds[] = {"", " fullscreen", " given", " root"};
+    static const char* const systems[] = {"", " wayland", " x11"};
     std::ostringstream s;
     s << (o.help ? " help" : "") << (o.configure ? " configure" : "") << (o.trace ? " trace" : "")
-      << kinds[static_cast<int>(o.kind)]
-      << (o.system == WindowSystem::Wayland ? " wayland"
-          : o.system == WindowSystem::X11   ? " x11"
-                                            : "");
+      << kinds[static_cast<int>(o.kind)] << systems[static_cast<int>(o.system)];
     if (o.windowId != 0)
         s << " " << o.windowId;
     if (o.width != 1280 || o.height != 720)
