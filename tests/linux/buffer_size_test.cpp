@@ -8,14 +8,10 @@
 
 namespace {
 
-struct Case {
-    int32_t logicalWidth, logicalHeight, outputScale;
-    uint32_t preferred120;
-    BufferSize expected;
-};
-
+// Each row: the logical size, the output's scale, the preferred fractional
+// scale in 120ths, and the buffer.
 TEST(BufferSize, RealPixels) {
-    const Case cases[] = {
+    const std::tuple<int32_t, int32_t, int32_t, uint32_t, BufferSize> cases[] = {
         {1280, 720, 1, 0, {1280, 720, 1, false}},
         {800, 600, 2, 0, {1600, 1200, 2, false}}, // 1600x1200 at scale 2
         {640, 360, 3, 0, {1920, 1080, 3, false}},
@@ -33,12 +29,11 @@ TEST(BufferSize, RealPixels) {
         {20000, 20000, 1, 0, {16384, 16384, 1, false}},
         {2147483647, 1, 1, 240, {16384, 2, 1, true}},
     };
-    for (const Case& c : cases) {
-        const BufferSize b = bufferSizeFor(c.logicalWidth, c.logicalHeight, c.outputScale, c.preferred120);
+    for (const auto& [width, height, scale, preferred120, want] : cases) {
+        const BufferSize b = bufferSizeFor(width, height, scale, preferred120);
         EXPECT_EQ(std::tie(b.width, b.height, b.bufferScale, b.viewport),
-                  std::tie(c.expected.width, c.expected.height, c.expected.bufferScale, c.expected.viewport))
-            << c.logicalWidth << "x" << c.logicalHeight << " scale " << c.outputScale << " / "
-            << c.preferred120;
+                  std::tie(want.width, want.height, want.bufferScale, want.viewport))
+            << width << "x" << height << " scale " << scale << " / " << preferred120;
     }
 }
 

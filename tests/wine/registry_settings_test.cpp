@@ -80,8 +80,10 @@ TEST_F(RegistrySettingsTest, ReadsWhatIsStoredOrTheDefault) {
     }
 }
 
-enum Way { Ok, Cancel, CloseBox, EscapeKey, EnterKey };
-Way way;
+// The way out of the dialog: a key goes to the box through the dialog
+// manager's own keyboard handling; a command is sent to the dialog.
+UINT wayMessage;
+WPARAM wayFirst;
 bool clickFirst;
 int initiallyChecked;
 
@@ -95,19 +97,10 @@ void CALLBACK act(HWND, UINT, UINT_PTR timer, DWORD) {
     if (clickFirst)
         SendMessageA(box, BM_CLICK, 0, 0);
     SetFocus(box);
-    switch (way) {
-    case Ok:
-    case Cancel:
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(way == Ok ? IDOK : IDCANCEL, BN_CLICKED), 0);
-        break;
-    case CloseBox:
-        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        break;
-    case EscapeKey:
-    case EnterKey: // through the dialog manager's own keyboard handling
-        PostMessageA(box, WM_KEYDOWN, way == EnterKey ? VK_RETURN : VK_ESCAPE, 0);
-        break;
-    }
+    if (wayMessage == WM_KEYDOWN)
+        PostMessageA(box, wayMessage, wayFirst, 0);
+    else
+        SendMessageA(dialog, wayMessage, wayFirst, 0);
 }
 
 // The stored UseMirrors when it is a REG_DWORD, else -1.
@@ -121,33 +114,36 @@ int stored() {
 // The dialog's box starts from the stored setting; OK (or Enter, the default
 // button) stores the box as it stands, a REG_DWORD in the saver's key and
 // never in the system's; Cancel, Escape and the close box store nothing.
-// Each row: the setting, whether the box is clicked, the way out, the
-// dialog's result and what is stored (-1: nothing).
+// Each row: the setting, whether the box is clicked, the way out (OK, Cancel,
+// the close box, Escape, Enter), the dialog's result and what is stored (-1:
+// nothing).
 using ConfigDialogTest = RegistrySettingsTest;
 
 TEST_F(ConfigDialogTest, StoresOnlyOnOk) {
-    const std::tuple<uint32_t, bool, Way, INT_PTR, int> rows[] = {{1, true, Ok, IDOK, 0},
-                                                                  {0, true, Ok, IDOK, 1},
-                                                                  {1, false, Ok, IDOK, 1},
-                                                                  {1, true, Cancel, IDCANCEL, -1},
-                                                                  {1, true, CloseBox, IDCANCEL, -1},
-                                                                  {1, true, EscapeKey, IDCANCEL, -1},
-                                                                  {1, true, EnterKey, IDOK, 0}};
-    for (const auto& [mirrors, click, rowWay, result, storedValue] : rows) {
+    const std::tuple<uint32_t, bool, UINT, WPARAM, INT_PTR, int> rows[] = {
+        {1, true, WM_COMMAND, IDOK, IDOK, 0},
+        {0, true, WM_COMMAND, IDOK, IDOK, 1},
+        {1, false, WM_COMMAND, IDOK, IDOK, 1},
+        {1, true, WM_COMMAND, IDCANCEL, IDCANCEL, -1},
+        {1, true, WM_SYSCOMMAND, SC_CLOSE, IDCANCEL, -1},
+        {1, true, WM_KEYDOWN, VK_ESCAPE, IDCANCEL, -1},
+        {1, true, WM_KEYDOWN, VK_RETURN, IDOK, 0}};
+    for (const auto& [mirrors, click, message, first, result, storedValue] : rows) {
         deleteKeys();
         SaverSettings settings{};
         settings.useMirrors = mirrors;
         saverSettings = &settings;
         saverMode = SaverMode::Configure;
-        way = rowWay;
+        wayMessage = message;
+        wayFirst = first;
         clickFirst = click;
+        SCOPED_TRACE(::testing::Message() << message << " " << first);
         SetTimer(nullptr, 0, 20, act);
         EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kConfigDialogTemplate), nullptr,
                                   configDialogProc, 0),
-                  result)
-            << way;
-        EXPECT_EQ(initiallyChecked, int(mirrors)) << way;
-        EXPECT_EQ(stored(), storedValue) << way;
+                  result);
+        EXPECT_EQ(initiallyChecked, int(mirrors));
+        EXPECT_EQ(stored(), storedValue);
         EXPECT_EQ(settings.useMirrors, storedValue < 0 ? mirrors : uint32_t(storedValue));
         EXPECT_FALSE(keyExists(kSystemSaverKey));
     }
