@@ -1,22 +1,18 @@
 #!/usr/bin/env bash
-# saver_e2e.sh HOST CASE: the saver, full screen, as a user meets it. HOST.sh
-# gives host_begin (the display) and host_start (the saver in the background,
-# sets SAVER), and may redefine the defaults below, the input and the shot.
-# HOST_CLOSE_ENDS=0: a close no input asked for is ignored.
+# saver_e2e.sh HOST CASE: the saver as a user meets it. HOST.sh gives host_begin (the display) and host_start
+# (the saver in the background, sets SAVER), and may redefine the defaults below, the input and the shot.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/xvfb.sh"
-# Scratch in WORK, removed at exit with every process in BACKGROUND_PIDS.
+# Scratch in WORK, removed at exit with the last SAVER and every process in BACKGROUND_PIDS.
 WORK=$(mktemp -d /tmp/zellik-test.XXXXXX)
 chmod 755 "$WORK"
-BACKGROUND_PIDS=()
-AT_EXIT=()
-XVFB_PID=""
+BACKGROUND_PIDS=() AT_EXIT=() XVFB_PID="" SAVER="" INI_OWNER="" HOST_CLOSE_ENDS=1 HOST_BLACK=1 HOST_SECONDS=1
 
 at_exit() { AT_EXIT=("$1" "${AT_EXIT[@]}"); } # COMMAND: run at the end, the last registered first
 session_cleanup() {
     for step in "${AT_EXIT[@]}"; do eval "$step"; done
-    for pid in "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+    for pid in $SAVER "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
     [ -z "$XVFB_PID" ] || xvfb_stop "$XVFB_PID"
     [ -n "${ZELLIK_TEST_SHOTS:-}" ] && mkdir -p "$ZELLIK_TEST_SHOTS" && cp "$WORK"/*.png "$ZELLIK_TEST_SHOTS/" 2>/dev/null
     rm -rf "$WORK"
@@ -50,13 +46,7 @@ alive() { # PID: the process runs (a zombie not yet reaped counts as gone)
     state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1) || return 1
     [ -n "$state" ] && [ "$state" != Z ]
 }
-wait_gone() { # PID MILLISECONDS
-    local deadline=$(($(now_ms) + $2))
-    while alive "$1"; do
-        [ "$(now_ms)" -le "$deadline" ] || return 1
-        sleep 0.02
-    done
-}
+gone() { ! alive "$1"; }
 
 # expect_picture WHAT kaleidoscope|plain|sharp|black [WxH+X+Y]: polls screenshots for 10 s until one is as
 # expected (the tiles fade in, a wedge glide breaks the symmetry for 2 s); the last is $WORK/WHAT.png.
@@ -69,8 +59,6 @@ expect_picture() {
     fail "$1: ${said:-no screenshot} ($file)"
 }
 
-SAVER="" INI_OWNER="" HOST_CLOSE_ENDS=1 HOST_BLACK=1 HOST_SECONDS=1
-
 host_set() { # NAME VALUE: "Mouse Threshold" or "UseMirrors" into $INI
     local section='Software\Microsoft\Windows\CurrentVersion\Screen Savers'
     [ "$1" = UseMirrors ] && section='Software\Quent\Dunmere'
@@ -80,7 +68,7 @@ host_set() { # NAME VALUE: "Mouse Threshold" or "UseMirrors" into $INI
 }
 host_close() { kill -TERM "$SAVER"; }
 host_wait() { # SECONDS: the saver's status, 124 while it runs
-    wait_gone "$SAVER" $(($1 * 1000)) || return 124
+    wait_until $(($1 * 10)) gone "$SAVER" || return 124
     wait "$SAVER"
 }
 . "$here/$1.sh"

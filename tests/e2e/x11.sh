@@ -7,7 +7,6 @@ host_begin() { xvfb_start "$WORK" 640x480x24; }
 start() { # NAME ARGS...
     "$ZELLIK" "${@:2}" >"$WORK/$1.out" 2>"$WORK/$1.err" &
     SAVER=$!
-    BACKGROUND_PIDS+=("$SAVER")
 }
 host_start() { start saver --fullscreen; }
 quiet_end() { # NAME SECONDS: ended with 0, nothing on stderr
@@ -72,13 +71,9 @@ case_given_window() {
         env) XSCREENSAVER_WINDOW=$hex start env --root ;;
         root) start root -root ;;
         esac
-        if [ "$1" = root ]; then
-            expect_picture root kaleidoscope
-        else
-            expect_picture "$1" kaleidoscope 320x240+0+0
-            shot "$WORK/right.png" && "$ZELLIK_PICTURE" "$WORK/right.png" black 320x480+320+0 >/dev/null ||
-                fail "$1: drew outside its window"
-        fi
+        expect_picture "$1" kaleidoscope ${3:+320x240+0+0}
+        [ -z "${3:-}" ] || { shot "$WORK/right.png" && "$ZELLIK_PICTURE" "$WORK/right.png" black 320x480+320+0 >/dev/null; } ||
+            fail "$1: drew outside its window"
         [ "$1" != single ] || [ "$(timeout 10 xwininfo -children -id "$HOST_ID" | grep -c '^ *0x')" = 1 ] ||
             fail "single: no child window to draw double-buffered"
         xdo mousemove 100 100 click 1 key a
@@ -92,10 +87,10 @@ case_given_window() {
 # Whatever goes wrong is one line on stderr and a non-zero status; an unstorable settings file stays whole.
 case_errors() {
     local line
-    while IFS='|' read -r status pattern display args; do
+    while IFS='|' read -r status pattern display args vars; do
         local got=0 d=${display:-$DISPLAY}
         [ "$d" != none ] || d=""
-        DISPLAY=$d timeout 10 "$ZELLIK" $args >/dev/null 2>"$WORK/err" || got=$?
+        DISPLAY=$d timeout 10 env $vars "$ZELLIK" $args >/dev/null 2>"$WORK/err" || got=$?
         [ "$got" = "$status" ] && [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q -- "$pattern" "$WORK/err" ||
             fail "'$args': status $got, stderr: $(cat "$WORK/err")"
     done <<'EOF'
@@ -108,14 +103,13 @@ case_errors() {
 1|cannot open X display ':999'|:999|--root
 1|zellik -c --mirrors|none|-c
 1|no window 0x7ffff0||--window-id 0x7ffff0
+1|XSCREENSAVER_WINDOW='junk'||--root|XSCREENSAVER_WINDOW=junk
 EOF
-    line=$(XSCREENSAVER_WINDOW=junk timeout 10 "$ZELLIK" --root 2>&1)
-    [[ $line == *"XSCREENSAVER_WINDOW='junk'"* ]] || fail "a bad XSCREENSAVER_WINDOW: $line"
     xvfb_stop "$XVFB_PID"
     xvfb_start "$WORK" 320x240x24 -extension GLX
     line=$(timeout 10 "$ZELLIK" --fullscreen 2>&1)
     [[ $line == *"no GLX"* ]] || fail "a display without GLX: $line"
-    # An unwritable folder, as an ordinary account: permissions do not stop root.
+    # An unwritable folder, as an ordinary account (permissions do not stop root, who then cleans up).
     local nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     "${nobody[@]}" true || { note "SKIP: no ordinary account can run programs here"; return; }
     host_set UseMirrors 1
@@ -125,7 +119,6 @@ EOF
     line=$(DISPLAY= "${nobody[@]}" "$WORK/zellik" -c --mirrors off 2>&1)
     [ $? = 1 ] && [[ $line == *"Permission denied"* ]] || fail "an unwritable store: $line"
     cmp -s "$WORK/before.ini" "$INI" && [ "$(ls "${INI%/*}")" = zellik.ini ] || fail "the old file changed"
-    chmod 755 "${INI%/*}"
 }
 
 # -c --mirrors without a display stores in place, keeping every other line; a bad value gets one warning.
@@ -190,7 +183,7 @@ case_xscreensaver() {
     tr '\0' '\n' <"/proc/$SAVER/environ" | grep -q '^XSCREENSAVER_WINDOW=' || fail "no XSCREENSAVER_WINDOW"
     expect_picture xscreensaver kaleidoscope
     as_account timeout 10 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "deactivate failed"
-    wait_gone "$SAVER" 5000 || fail "zellik still runs after -deactivate"
+    wait_until 50 gone "$SAVER" || fail "zellik still runs after -deactivate"
 }
 
 # The .deb installed: xscreensaver runs "zellik" by name; removed: none of its files stay.

@@ -57,12 +57,9 @@ bool readPng(const char* path, Picture* picture) {
     if (!png_image_begin_read_from_file(&image, path))
         return false;
     image.format = PNG_FORMAT_RGBA;
-    picture->width = int32_t(image.width);
-    picture->height = int32_t(image.height);
+    *picture = Picture{int32_t(image.width), int32_t(image.height), {}};
     picture->rgba.resize(PNG_IMAGE_SIZE(image));
-    const bool ok = png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return ok;
+    return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0; // frees the image
 }
 
 Difference symmetryDifference(const Picture& p, double degrees, bool reflect) {

@@ -9,7 +9,6 @@ SWAY_PID="" SWAY_DIR="" SWAY_ACCOUNT=$(id -un)
 # A clean environment with the session's sockets; setpriv execs, so a background job's PID is its own.
 sway_command() {
     SWAY_COMMAND=(env -i HOME="$SWAY_DIR/home" XDG_RUNTIME_DIR="$SWAY_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
-        XDG_CONFIG_HOME="$SWAY_DIR/home/.config" XDG_CACHE_HOME="$SWAY_DIR/home/.cache"
         ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} "$@")
     [ "$SWAY_ACCOUNT" = "$(id -un)" ] ||
         SWAY_COMMAND=(setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups "${SWAY_COMMAND[@]}")
@@ -32,7 +31,6 @@ sway_start() {
     SWAY_DIR=$(mktemp -d /tmp/zellik-sway.XXXXXX)
     SWAY_FILES=$SWAY_DIR/files
     mkdir -p "$SWAY_DIR/runtime" "$SWAY_FILES" "$SWAY_DIR/home/.config" "$SWAY_DIR/home/.cache"
-    chmod 755 "$SWAY_DIR"
     chmod 700 "$SWAY_DIR/runtime"
     chown -R "$SWAY_ACCOUNT" "$SWAY_DIR"
     # No pointer warps: a warp would move the pointer under a running saver.
