@@ -1,30 +1,80 @@
 #!/usr/bin/env bash
-# The whole saver, full screen, as a user meets it: the picture, the inputs
-# that end it, the mouse threshold and the mirrors setting. One driver for
-# every host; HOST.sh beside it is that host's table: how to start the saver,
-# store a setting, ask it to close, and the cases only that host has.
-#
-#   saver_e2e.sh HOST CASE
-#
-# A host file defines (and may redefine session.sh's shot, screen_size,
-# pointer, key and click for a display that is not X):
-#   host_begin               the display (and anything else) the saver needs
-#   host_set NAME VALUE      stores "Mouse Threshold", "Password Delay" or "UseMirrors"
-#   host_start               starts the full-screen saver in the background; sets SAVER
-#   host_wait SECS           waits for it to end; sets STATUS (124: still running)
-#   host_close               asks it to close the way its window system does
-#   HOST_CLOSE_ENDS          1 when that ends it, 0 when no input asked for it and it stays
-#   HOST_SECONDS             how long the saver may take to end after the input that ends it
-#   HOST_BLACK               1 when the screen is black without the saver
+# saver_e2e.sh HOST CASE: the saver as a user meets it. HOST.sh gives host_begin (the display) and host_start
+# (the saver in the background, sets SAVER), and may redefine the defaults below, the input and the shot.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../support/session.sh"
+. "$here/../support/xvfb.sh"
+# Scratch in WORK, removed at exit with the last SAVER and every process in BACKGROUND_PIDS.
+WORK=$(mktemp -d /tmp/zellik-test.XXXXXX)
+chmod 755 "$WORK"
+BACKGROUND_PIDS=() AT_EXIT=() XVFB_PID="" SAVER="" INI_OWNER="" HOST_CLOSE_ENDS=1 HOST_BLACK=1 HOST_SECONDS=1
+
+at_exit() { AT_EXIT=("$1" "${AT_EXIT[@]}"); } # COMMAND: run at the end, the last registered first
+session_cleanup() {
+    for step in "${AT_EXIT[@]}"; do eval "$step"; done
+    for pid in $SAVER "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+    [ -z "$XVFB_PID" ] || xvfb_stop "$XVFB_PID"
+    [ -n "${ZELLIK_TEST_SHOTS:-}" ] && mkdir -p "$ZELLIK_TEST_SHOTS" && cp "$WORK"/*.png "$ZELLIK_TEST_SHOTS/" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap session_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+note() { echo "-- $*"; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+wait_until() { # TENTHS COMMAND...: polls COMMAND every 0.1 s; false if it never succeeds
+    for _ in $(seq "$1"); do "${@:2}" && return 0; sleep 0.1; done
+    return 1
+}
+xdo() { timeout 10 xdotool "$@"; }
+# The display's input, size and screenshot; a host of another kind redefines them.
+pointer() { xdo mousemove "$1" "$2"; }
+key() { xdo key "${1:-a}"; }
+click() { xdo click 1; }
+screen_size() { timeout 10 xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }'; }
+shot() { timeout -k 2 20 /usr/bin/import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
+
+alive() { # PID: the process runs (a zombie not yet reaped counts as gone)
+    local state
+    state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+gone() { ! alive "$1"; }
+
+# expect_picture WHAT kaleidoscope|plain|sharp|black [WxH+X+Y]: polls screenshots for 10 s until one is as
+# expected (the tiles fade in, a wedge glide breaks the symmetry for 2 s); the last is $WORK/WHAT.png.
+expect_picture() {
+    local file=$WORK/$1.png deadline=$(($(now_ms) + 10000)) said=""
+    while [ "$(now_ms)" -le "$deadline" ]; do
+        shot "$file" && said=$("$ZELLIK_PICTURE" "$file" "${@:2}") && note "$1: $said" && return 0
+        sleep 0.3
+    done
+    fail "$1: ${said:-no screenshot} ($file)"
+}
+
+host_set() { # NAME VALUE: "Mouse Threshold" or "UseMirrors" into $INI
+    local section='Software\Microsoft\Windows\CurrentVersion\Screen Savers'
+    [ "$1" = UseMirrors ] && section='Software\Quent\Dunmere'
+    mkdir -p "${INI%/*}"
+    printf '[%s]\n%s=%s\n' "$section" "$1" "$2" >>"$INI"
+    [ -z "$INI_OWNER" ] || chown -R "$INI_OWNER" "${INI%/*}"
+}
+host_close() { kill -TERM "$SAVER"; }
+host_wait() { # SECONDS: the saver's status, 124 while it runs
+    wait_until $(($1 * 10)) gone "$SAVER" || return 124
+    wait "$SAVER"
+}
 . "$here/$1.sh"
-SAVER=""
 host_begin || fail "the host did not start"
 read -r WIDTH HEIGHT < <(screen_size)
-CX=$((WIDTH / 2))
-CY=$((HEIGHT / 2))
+CX=$((WIDTH / 2)) CY=$((HEIGHT / 2))
 
 started_with_picture() {
     pointer "$CX" "$CY"
@@ -32,37 +82,30 @@ started_with_picture() {
     expect_picture "$1" "${2:-kaleidoscope}" "${@:3}"
     alive "$SAVER" || fail "$1: ended before any input"
 }
-
-# ends_within WHAT SECONDS: the saver ends by itself in time, with status 0.
-ends_within() {
-    local t0
+ends_within() { # WHAT SECONDS: the saver ends in time, with status 0
+    local t0 status=0
     t0=$(now_ms)
-    host_wait "$2"
-    [ "$STATUS" = 0 ] || fail "$1: status $STATUS (124: still running after $2 s)"
+    host_wait "$2" || status=$?
+    [ "$status" = 0 ] || fail "$1: status $status (124: still running after $2 s)"
     note "$1: ended after $(($(now_ms) - t0)) ms"
 }
-
 stays() {
     sleep "${2:-1}"
     alive "$SAVER" || fail "$1 ended the saver"
 }
 
+ended_by() { # NAME INPUT [VERDICT]: started with that picture, INPUT ends it in time
+    started_with_picture "$1" "${3:-kaleidoscope}"
+    $2
+    ends_within "$2" "$HOST_SECONDS"
+}
 case_picture() {
     [ "$HOST_BLACK" = 0 ] || expect_picture before black
-    started_with_picture picture
-    key
-    ends_within "a key" "$HOST_SECONDS"
+    ended_by picture key
     [ "$HOST_BLACK" = 0 ] || expect_picture after black
 }
-
-case_button() {
-    started_with_picture button
-    click
-    ends_within "a click" "$HOST_SECONDS"
-}
-
-# A threshold of our own, so that the stored one is seen to be read: a move
-# of exactly that on one axis, or on both, stays; one pixel more ends it.
+case_button() { ended_by button click; }
+# The stored threshold is read: exactly 12 on one axis or both stays, 13 ends it.
 case_threshold() {
     host_set "Mouse Threshold" 12
     started_with_picture threshold
@@ -73,9 +116,7 @@ case_threshold() {
     pointer "$CX" $((CY + 13))
     ends_within "a move of 13 pixels" "$HOST_SECONDS"
 }
-
-# A negative threshold is read as 0: standing still keeps the saver, any
-# real move ends it.
+# A negative threshold is read as 0: standing still stays, any move ends it.
 case_negative_threshold() {
     host_set "Mouse Threshold" -1
     started_with_picture negative-threshold
@@ -83,24 +124,18 @@ case_negative_threshold() {
     pointer $((CX + 1)) "$CY"
     ends_within "a move of one pixel" "$HOST_SECONDS"
 }
-
 case_close() {
     started_with_picture close
     host_close
-    if [ "$HOST_CLOSE_ENDS" = 1 ]; then
-        ends_within "a close request" "$HOST_SECONDS"
-    else
+    if [ "$HOST_CLOSE_ENDS" = 0 ]; then
         stays "a close no input asked for"
         key
-        ends_within "a key after an unasked close" "$HOST_SECONDS"
     fi
+    ends_within "a close" "$HOST_SECONDS"
 }
-
 case_no_mirrors() {
     host_set UseMirrors 0
-    started_with_picture no-mirrors plain
-    key
-    ends_within "a key" "$HOST_SECONDS"
+    ended_by no-mirrors key plain
 }
 
 "case_${2//-/_}"

@@ -1,41 +1,21 @@
-# The Linux saver on X11 (sourced by saver_e2e.sh): $ZELLIK is the program,
-# $ZELLIK_TEST_WINDOW the X helper (tests/x11/test_window.cpp).
+# The Linux saver ($ZELLIK) on X11, for saver_e2e.sh; $ZELLIK_TEST_WINDOW is tests/x11/test_window.cpp.
 export XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
 export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory GDK_BACKEND=x11
 INI=$XDG_CONFIG_HOME/zellik/zellik.ini
-HOST_CLOSE_ENDS=1 # SIGTERM, as xscreensaver ends its programs
-HOST_BLACK=1
-HOST_SECONDS=1
 
 host_begin() { xvfb_start "$WORK" 640x480x24; }
-
-host_set() {
-    local section='Software\Microsoft\Windows\CurrentVersion\Screen Savers'
-    [ "$1" = UseMirrors ] && section='Software\Quent\Dunmere'
-    mkdir -p "${INI%/*}"
-    printf '[%s]\n%s=%s\n' "$section" "$1" "$2" >>"$INI"
-}
-
-# start NAME ARGS...: the saver in the background; sets SAVER.
-start() {
+start() { # NAME ARGS...
     "$ZELLIK" "${@:2}" >"$WORK/$1.out" 2>"$WORK/$1.err" &
     SAVER=$!
-    BACKGROUND_PIDS+=("$SAVER")
 }
 host_start() { start saver --fullscreen; }
-host_close() { kill -TERM "$SAVER"; }
-host_wait() {
-    STATUS=124
-    wait_gone "$SAVER" $(($1 * 1000)) || return
-    STATUS=0
-    wait "$SAVER" || STATUS=$?
-}
-# quiet_end WHAT SECONDS: ended with status 0 and nothing on stderr.
-quiet_end() {
+quiet_end() { # NAME SECONDS: ended with 0, nothing on stderr
     ends_within "$1" "$2"
     [ ! -s "$WORK/$1.err" ] || fail "$1: stderr: $(cat "$WORK/$1.err")"
 }
 cursor() { timeout 10 "$ZELLIK_TEST_WINDOW" cursor -; }
+window_named() { xdo search --sync --onlyvisible --name "^$1\$" | head -n1; }
+size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # The cursor is hidden full screen and back after; focus moving away ends it.
 case_focus_and_cursor() {
@@ -50,79 +30,67 @@ case_focus_and_cursor() {
     [ "$(cursor)" = visible ] || fail "the cursor stays hidden after the saver"
 }
 
-# A window of its own at the size asked for: its close box or Escape ends
-# it, other input does not; --trace prints a line a frame.
+# A trial window (300x200 asked, 1280x720 by default) ends by its close box or Escape only; --trace traces frames.
 case_own_window() {
-    start own --geometry 300x200 --trace
     local id
-    id=$(xdo search --sync --onlyvisible --name '^Zellik$' | head -n1)
-    [ "$(timeout 10 xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')" = 300x200 ] ||
-        fail "the window is not 300x200"
+    start own --geometry 300x200 --trace
+    id=$(window_named Zellik)
+    [ "$(size_of "$id")" = 300x200 ] || fail "the window is not 300x200"
     expect_picture own kaleidoscope 300x200+0+0
     xdo mousemove 50 50 click 1 key a
     stays "a click or a key in the trial window" 0.3
     timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"
     quiet_end own 1
     [ "$(grep -c '^frame=[0-9]* t=' "$WORK/own.out")" -gt 5 ] || fail "too few frames traced"
-    start escape --trace # the default size, closed by Escape once it draws
-    id=$(xdo search --sync --onlyvisible --name '^Zellik$' | head -n1)
-    for _ in $(seq 100); do grep -q '^frame=' "$WORK/escape.out" && break; sleep 0.1; done
-    [ "$(timeout 10 xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')" = 1280x720 ] ||
-        fail "the default window is not 1280x720"
+    start escape --trace
+    id=$(window_named Zellik)
+    wait_until 100 grep -q '^frame=' "$WORK/escape.out"
+    [ "$(size_of "$id")" = 1280x720 ] || fail "the default window is not 1280x720"
     xdo windowfocus --sync "$id" key Escape
     quiet_end escape 1
 }
 
-# new_window [create-single]: a 320x240 window at (0, 0) kept by a helper
-# process; sets HOST_ID and HOST_PID.
-new_window() {
-    "$ZELLIK_TEST_WINDOW" "${1:-create}" 320x240 >"$WORK/host.id" &
-    HOST_PID=$!
-    BACKGROUND_PIDS+=("$HOST_PID")
-    for _ in $(seq 50); do [ -s "$WORK/host.id" ] && break; sleep 0.1; done
-    HOST_ID=$(cat "$WORK/host.id")
-}
-
-# Drawing into a window someone else made (--window-id in hex or decimal, a
-# single-buffered one through a child, $XSCREENSAVER_WINDOW, the root): only
-# there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly.
+# A window someone else made (hex or decimal id, single-buffered through a child, $XSCREENSAVER_WINDOW,
+# the root): drawn only there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly.
 case_given_window() {
-    local how
-    for how in "hex TERM" "decimal KILL" "single KILL" "env INT" "root TERM"; do
+    local how hex
+    for how in "hex TERM create" "decimal KILL create" "single KILL create-single" "env INT create" "root TERM"; do
         set -- $how
+        HOST_PID=""
+        if [ -n "${3:-}" ]; then
+            "$ZELLIK_TEST_WINDOW" "$3" 320x240 >"$WORK/host.id" &
+            HOST_PID=$!
+            BACKGROUND_PIDS+=("$HOST_PID")
+            wait_until 50 test -s "$WORK/host.id"
+            HOST_ID=$(cat "$WORK/host.id")
+            hex=$(printf '0x%x' "$HOST_ID")
+        fi
         case $1 in
-        hex) new_window && start hex --window-id "$(printf '0x%x' "$HOST_ID")" ;;
-        decimal) new_window && start decimal -p "$HOST_ID" ;;
-        single) new_window create-single && start single -p "$HOST_ID" ;;
-        env) new_window && XSCREENSAVER_WINDOW=$(printf '0x%x' "$HOST_ID") start env --root ;;
+        hex) start hex --window-id "$hex" ;;
+        decimal | single) start "$1" -p "$HOST_ID" ;;
+        env) XSCREENSAVER_WINDOW=$hex start env --root ;;
         root) start root -root ;;
         esac
-        if [ "$1" = root ]; then
-            expect_picture root kaleidoscope
-        else
-            expect_picture "$1" kaleidoscope 320x240+0+0
-            shot "$WORK/right.png" && "$ZELLIK_PICTURE" "$WORK/right.png" black 320x480+320+0 >/dev/null ||
-                fail "$1: drew outside its window"
-        fi
+        expect_picture "$1" kaleidoscope ${3:+320x240+0+0}
+        [ -z "${3:-}" ] || { shot "$WORK/right.png" && "$ZELLIK_PICTURE" "$WORK/right.png" black 320x480+320+0 >/dev/null; } ||
+            fail "$1: drew outside its window"
         [ "$1" != single ] || [ "$(timeout 10 xwininfo -children -id "$HOST_ID" | grep -c '^ *0x')" = 1 ] ||
             fail "single: no child window to draw double-buffered"
         xdo mousemove 100 100 click 1 key a
         stays "$1: input in a given window" 0.3
         if [ "$2" = KILL ]; then kill -KILL "$HOST_PID"; else kill "-$2" "$SAVER"; fi
         quiet_end "$1" 3 # the context's teardown may take a while on a loaded machine
-        [ -z "${HOST_PID:-}" ] || kill -KILL "$HOST_PID" 2>/dev/null
-        HOST_PID=""
+        [ -z "$HOST_PID" ] || kill -KILL "$HOST_PID" 2>/dev/null
     done
 }
 
-# Everything that goes wrong is one line on stderr and a non-zero status;
-# a settings file that cannot be stored stays whole.
+# Whatever goes wrong is one line on stderr and a non-zero status; an unstorable settings file stays whole.
 case_errors() {
     local line
-    while IFS='|' read -r status pattern display args; do
+    while IFS='|' read -r status pattern display args vars; do
         local got=0 d=${display:-$DISPLAY}
         [ "$d" != none ] || d=""
-        DISPLAY=$d timeout 10 "$ZELLIK" $args >/dev/null 2>"$WORK/err" || got=$?
+        DISPLAY=$d timeout 10 env $vars "$ZELLIK" $args >/dev/null 2>"$WORK/err" || got=$?
         [ "$got" = "$status" ] && [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q -- "$pattern" "$WORK/err" ||
             fail "'$args': status $got, stderr: $(cat "$WORK/err")"
     done <<'EOF'
@@ -135,75 +103,61 @@ case_errors() {
 1|cannot open X display ':999'|:999|--root
 1|zellik -c --mirrors|none|-c
 1|no window 0x7ffff0||--window-id 0x7ffff0
+1|XSCREENSAVER_WINDOW='junk'||--root|XSCREENSAVER_WINDOW=junk
 EOF
-    line=$(XSCREENSAVER_WINDOW=junk timeout 10 "$ZELLIK" --root 2>&1)
-    [[ $line == *"XSCREENSAVER_WINDOW='junk'"* ]] || fail "a bad XSCREENSAVER_WINDOW: $line"
     xvfb_stop "$XVFB_PID"
     xvfb_start "$WORK" 320x240x24 -extension GLX
     line=$(timeout 10 "$ZELLIK" --fullscreen 2>&1)
     [[ $line == *"no GLX"* ]] || fail "a display without GLX: $line"
-    # An unwritable settings folder, as an ordinary account (permissions do not stop root).
-    setpriv --reuid=65534 --regid=65534 --clear-groups true || { note "SKIP: no ordinary account can run programs here"; return; }
+    # An unwritable folder, as an ordinary account (permissions do not stop root, who then cleans up).
+    local nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    "${nobody[@]}" true || { note "SKIP: no ordinary account can run programs here"; return; }
     host_set UseMirrors 1
     cp "$INI" "$WORK/before.ini"
     cp "$ZELLIK" "$WORK/zellik" && chmod 755 "$WORK/zellik" "$XDG_CONFIG_HOME" && chmod 555 "${INI%/*}"
     chmod 644 "$INI"
-    line=$(DISPLAY= setpriv --reuid=65534 --regid=65534 --clear-groups "$WORK/zellik" -c --mirrors off 2>&1)
+    line=$(DISPLAY= "${nobody[@]}" "$WORK/zellik" -c --mirrors off 2>&1)
     [ $? = 1 ] && [[ $line == *"Permission denied"* ]] || fail "an unwritable store: $line"
     cmp -s "$WORK/before.ini" "$INI" && [ "$(ls "${INI%/*}")" = zellik.ini ] || fail "the old file changed"
-    chmod 755 "${INI%/*}"
 }
 
-# The settings without a display: -c --mirrors stores in place, keeping
-# every other line; a malformed value is named in one warning.
+# -c --mirrors without a display stores in place, keeping every other line; a bad value gets one warning.
 case_settings_cli() {
     DISPLAY= "$ZELLIK" -c --mirrors off || fail "the first store failed"
     [ "$(cat "$INI")" = $'[Software\\Quent\\Dunmere]\nUseMirrors=0' ] || fail "new file: $(cat "$INI")"
     [ "$(stat -c %a "${INI%/*}")" = 700 ] || fail "the settings folder is not private"
     printf '# top\n[Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers]\nMouse Threshold = lots\n' >"$INI"
     printf '[software\\quent\\dunmere]\nUseMirrors = 0 ; by hand\n[Other]\nKey=value\n' >>"$INI"
-    cp "$INI" "$WORK/expected.ini"
-    sed -i 's/UseMirrors = 0/UseMirrors = 1/' "$WORK/expected.ini"
+    sed 's/UseMirrors = 0/UseMirrors = 1/' "$INI" >"$WORK/expected.ini"
     DISPLAY= "$ZELLIK" -c --mirrors on 2>"$WORK/err" || fail "the store failed"
     cmp -s "$INI" "$WORK/expected.ini" || fail "not stored in place: $(cat "$INI")"
     DISPLAY= "$ZELLIK" -c --no-mirrors 2>/dev/null && grep -q 'UseMirrors = 0 ; by hand' "$INI" || fail "--no-mirrors"
     [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q '"Mouse Threshold"' "$WORK/err" || fail "warning: $(cat "$WORK/err")"
 }
 
-# The GTK dialog: Space toggles "Use Mirrors", Enter stores it; Escape and
-# the close box store nothing.
+# The dialog: Space toggles "Use Mirrors", Enter stores it; Escape and the close box store nothing.
 case_config_dialog() {
-    local keys stored id
-    for keys in "space Return|UseMirrors=0" "space Return|UseMirrors=1" "space Escape|" "space close|"; do
-        stored=${keys#*|}
-        cp "$INI" "$WORK/before.ini" 2>/dev/null
+    local row id
+    for row in "Return 0" "Return 1" "Escape 1" "close 1"; do
+        set -- $row
         start dialog -c
-        id=$(xdo search --sync --onlyvisible --name '^Config dialog$' | head -n1)
+        id=$(window_named 'Config dialog')
         xdo windowfocus --sync "$id" && sleep 0.3
-        for key in ${keys%|*}; do
-            if [ "$key" = close ]; then timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"; else xdo key "$key"; fi
-            sleep 0.2
-        done
-        ends_within dialog 5
-        if [ -n "$stored" ]; then
-            grep -qx "$stored" "$INI" || fail "$keys: stored $(cat "$INI")"
-        else
-            cmp -s "$WORK/before.ini" "$INI" || fail "$keys: the file changed"
-        fi
+        xdo key space && sleep 0.2
+        if [ "$1" = close ]; then timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"; else xdo key "$1"; fi
+        ends_within "space, $1" 5
+        [ "$(cat "$INI")" = $'[Software\\Quent\\Dunmere]\nUseMirrors='"$2" ] || fail "space, $1: stored $(cat "$INI")"
     done
 }
 
-# A real client: xscreensaver's daemon, told by ~/.xscreensaver to run
-# "GL: PROGRAM --root" alone (by default a copy of the saver under test),
-# shows our picture when activated and ends our process when deactivated.
-# It runs no programs as root, so as root an ordinary account runs it.
+# xscreensaver's daemon (run by an ordinary account) runs "GL: PROGRAM --root" (by default a copy of the
+# saver) when activated, and ends it when deactivated.
 case_xscreensaver() {
-    command -v xscreensaver >/dev/null || { echo "SKIP: xscreensaver is not installed"; exit 77; }
+    command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
     local account=$(id -un) program=${1:-$WORK/zellik}
     [ "$account" != root ] || account=zellik-test
     id "$account" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$account"
-    setpriv --reuid="$account" --regid="$account" --init-groups true ||
-        { echo "SKIP: an ordinary account cannot run programs here"; exit 77; }
+    setpriv --reuid="$account" --regid="$account" --init-groups true || skip "an ordinary account cannot run programs here"
     HOME_OF_ACCOUNT=$(getent passwd "$account" | cut -d: -f6) ACCOUNT=$account
     as_account() { setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups env -i HOME="$HOME_OF_ACCOUNT" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
     [ -n "${1:-}" ] || { cp "$ZELLIK" "$program" && chmod 755 "$program"; }
@@ -214,22 +168,22 @@ case_xscreensaver() {
     chown "$account" "$HOME_OF_ACCOUNT/.xscreensaver"
     as_account xscreensaver -no-splash >"$WORK/daemon.log" 2>&1 &
     BACKGROUND_PIDS+=("$!") # setpriv execs: this is the daemon itself
-    for _ in $(seq 50); do as_account timeout 5 xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.2; done
+    wait_until 100 as_account timeout 5 xscreensaver-command -version >/dev/null 2>&1
     as_account timeout 10 xscreensaver-command -activate >/dev/null 2>&1 || fail "activate: $(cat "$WORK/daemon.log")"
-    for _ in $(seq 100); do SAVER=$(pgrep -u "$account" -f "^([^ ]*/)?${program##*/} --root$") && break; sleep 0.1; done
-    [ -n "$SAVER" ] || fail "xscreensaver did not start $program: $(tail -n 5 "$WORK/daemon.log")"
+    local pattern="^([^ ]*/)?${program##*/} --root$"
+    wait_until 100 pgrep -u "$account" -f "$pattern" >/dev/null && SAVER=$(pgrep -u "$account" -f "$pattern") ||
+        fail "xscreensaver did not start $program: $(tail -n 5 "$WORK/daemon.log")"
     tr '\0' '\n' <"/proc/$SAVER/environ" | grep -q '^XSCREENSAVER_WINDOW=' || fail "no XSCREENSAVER_WINDOW"
     expect_picture xscreensaver kaleidoscope
     as_account timeout 10 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "deactivate failed"
-    wait_gone "$SAVER" 5000 || fail "zellik still runs after -deactivate"
+    wait_until 50 gone "$SAVER" || fail "zellik still runs after -deactivate"
 }
 
-# The Debian package: installed, xscreensaver finds "zellik" by name and
-# shows it; removed, none of its files stay.
+# The .deb installed: xscreensaver runs "zellik" by name; removed: none of its files stay.
 case_deb() {
     local deb
     deb=$(ls "$ZELLIK_DIST"/zellik_*_amd64.deb 2>/dev/null) && [ "$(id -u)" = 0 ] ||
-        { echo "SKIP: no package in $ZELLIK_DIST (scripts/package.sh), or not root"; exit 77; }
+        skip "no package in $ZELLIK_DIST (scripts/package.sh), or not root"
     dpkg -i "$deb" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
     at_exit 'dpkg -r zellik >/dev/null 2>&1'
     dpkg -L zellik | while read -r file; do [ ! -f "$file" ] || echo "$file"; done >"$WORK/files"
@@ -240,22 +194,17 @@ case_deb() {
     while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -r"; done <"$WORK/files"
 }
 
-# Two monitors side by side (Xorg's dummy driver: Xvfb cannot show two), one
-# kaleidoscope centred on each; a key ends it.
+# Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; a key ends it.
 case_monitors() {
     command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] &&
-        [ "$(id -u)" = 0 ] || { echo "SKIP: Xorg with its dummy driver (as root) and xrandr are needed"; exit 77; }
+        [ "$(id -u)" = 0 ] || skip "Xorg with its dummy driver (as root) and xrandr are needed"
     xvfb_stop "$XVFB_PID"
     printf '%s\n' 'Section "ServerFlags"' 'Option "AutoAddDevices" "false"' EndSection 'Section "Device"' \
         'Identifier "d"' 'Driver "dummy"' 'VideoRam 256000' EndSection 'Section "Monitor"' 'Identifier "m"' \
         'HorizSync 5-1000' 'VertRefresh 5-200' EndSection 'Section "Screen"' 'Identifier "s"' 'Device "d"' \
         'Monitor "m"' 'DefaultDepth 24' 'SubSection "Display"' 'Depth 24' 'Virtual 4096 2160' EndSubSection \
         EndSection >"$WORK/xorg.conf"
-    setsid Xorg -displayfd 3 -config "$WORK/xorg.conf" -noreset -nolisten tcp -novtswitch -sharevts \
-        -logfile "$WORK/xorg.log" 3>"$WORK/xorg.display" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 100); do grep -q '^[0-9]' "$WORK/xorg.display" && break; sleep 0.1; done
-    export DISPLAY=":$(head -n1 "$WORK/xorg.display")"
+    x_start "$WORK" Xorg -config "$WORK/xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
     xrandr --addmode DUMMY1 1024x768 2>/dev/null
     xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
         fail "xrandr could not make two monitors"

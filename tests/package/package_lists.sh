@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Every file a build takes from the system (the compilers its CMake cache
-# names, the libraries it links, the headers its compilers read) comes from a
-# Debian package that the README installs for that build: one in the preset's
-# package lists or one they pull in. A build that only works because some
-# other list happened to be installed fails here, not on a user's machine.
+# Every file a build takes from the system (compilers, linked libraries,
+# headers read) comes from a package the README installs for that build's
+# preset, or one they pull in.
 # Usage: package_lists.sh REPO PRESET=BUILD_DIR...   (a missing build is skipped)
 set -euo pipefail
 repo=$(cd "$1" && pwd)
@@ -13,11 +11,7 @@ source "$repo/scripts/common.sh"
 status=0
 for pair in "$@"; do
   preset=${pair%%=*} build=${pair#*=}
-  if [ ! -f "$build/CMakeCache.txt" ]; then
-    echo "$preset: no build in $build, not checked"
-    continue
-  fi
-  # shellcheck disable=SC2046 # one word per list
+  [ -f "$build/CMakeCache.txt" ] || { echo "$preset: no build in $build, not checked"; continue; }
   mapfile -t listed < <(for area in $(preset_lists "$preset"); do
     sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "scripts/packages-$area.txt"; done)
   declare -A installed=()
@@ -38,19 +32,15 @@ for pair in "$@"; do
       { xargs -r -d '\n' dpkg -S 2>/dev/null || true; } | grep -v '^diversion' |
       sed 's/:[a-z0-9]*\(,\|: \)/\1/g')
   # One line for each package at fault, naming its first file.
-  declare -A fault=() count=()
+  declare -A fault=()
   for i in "${!files[@]}"; do
-    packages=""
-    for f in "${files[i]}" "${targets[i]}"; do
-      packages=${packages:-${owner[$f]:-${owner[${f#/usr}]:-}}}
-    done
+    f=${files[i]} t=${targets[i]}
+    packages=${owner[$f]:-${owner[${f#/usr}]:-${owner[$t]:-${owner[${t#/usr}]:-}}}}
     for package in ${packages//,/ }; do [ -z "${installed[$package]:-}" ] || continue 2; done
-    key="comes from ${packages:-no Debian package}"
-    fault[$key]=${fault[$key]:-${files[i]}}
-    count[$key]=$((${count[$key]:-0} + 1))
+    fault[${packages:-no Debian package}]=${fault[${packages:-no Debian package}]:-$f}
   done
   for key in "${!fault[@]}"; do
-    echo "$preset: ${fault[$key]} (and $((count[$key] - 1)) more) $key;" \
+    echo "$preset: ${fault[$key]} comes from $key;" \
       "scripts/packages-{$(preset_lists "$preset" | tr ' ' ,)}.txt do not install it"
     status=1
   done

@@ -1,26 +1,14 @@
-# A private, headless sway for the Wayland tests and benchmarks, sourced.
-#
-#   sway_start [1]           two outputs (or the first alone): HEADLESS-1 1280x720 at 0,0,
-#                            HEADLESS-2 1600x1200 at scale 2 (800x600 logical) to its right
-#   sway_spawn NAME CMD...   CMD in the background as the session's account; SWAY_SPAWNED is
-#                            its own PID; output in $SWAY_FILES/NAME.out and NAME.err
-#   as_sway CMD...           CMD in the foreground, likewise
-#   sway_stop                ends sway, removes its files
-#
-# sway will not run as root, so as root the session belongs to an ordinary
-# account (zellik-test, made when missing) with a private runtime folder; no
-# input devices (a test brings its own), pixman rendering. Exits 77 (ctest's
-# skip) when sway is missing.
-SWAY_PID=""
-SWAY_DIR=""
-SWAY_ACCOUNT=$(id -un)
+# A private, headless sway (pixman, no input devices) for the Wayland tests and benchmarks, sourced.
+#   sway_start [1]          HEADLESS-1 1280x720, HEADLESS-2 1600x1200 at scale 2 to its right (or the first alone)
+#   sway_spawn NAME CMD...  CMD in the background, its PID in SWAY_SPAWNED, output in $SWAY_FILES/NAME.out, .err
+#   as_sway CMD...          CMD in the foreground, as the session's account (as root: zellik-test)
+#   sway_stop               ends sway, removes its files
+SWAY_PID="" SWAY_DIR="" SWAY_ACCOUNT=$(id -un)
 [ "$SWAY_ACCOUNT" != root ] || SWAY_ACCOUNT=zellik-test
 
-# A clean environment with the session's sockets once they exist; setpriv
-# (not runuser) executes the command itself, so a background job's PID is its own.
+# A clean environment with the session's sockets; setpriv execs, so a background job's PID is its own.
 sway_command() {
     SWAY_COMMAND=(env -i HOME="$SWAY_DIR/home" XDG_RUNTIME_DIR="$SWAY_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
-        XDG_CONFIG_HOME="$SWAY_DIR/home/.config" XDG_CACHE_HOME="$SWAY_DIR/home/.cache"
         ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} "$@")
     [ "$SWAY_ACCOUNT" = "$(id -un)" ] ||
         SWAY_COMMAND=(setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups "${SWAY_COMMAND[@]}")
@@ -43,7 +31,6 @@ sway_start() {
     SWAY_DIR=$(mktemp -d /tmp/zellik-sway.XXXXXX)
     SWAY_FILES=$SWAY_DIR/files
     mkdir -p "$SWAY_DIR/runtime" "$SWAY_FILES" "$SWAY_DIR/home/.config" "$SWAY_DIR/home/.cache"
-    chmod 755 "$SWAY_DIR"
     chmod 700 "$SWAY_DIR/runtime"
     chown -R "$SWAY_ACCOUNT" "$SWAY_DIR"
     # No pointer warps: a warp would move the pointer under a running saver.

@@ -1,12 +1,6 @@
-// zellik-test-window: the X clients the saver tests need besides xdotool.
-//   zellik-test-window create WxH   maps a plain window at (0, 0) with the
-//                                   screen's default visual, prints its id
-//                                   and stays until killed, which destroys it
-//   zellik-test-window create-single WxH   the same with a visual that GLX
-//                                   draws only single-buffered
-//   zellik-test-window close ID     sends WM_DELETE_WINDOW, as a close box does
-//   zellik-test-window cursor -     prints "hidden" when the pointer's current
-//                                   cursor image has no visible pixel, else "visible"
+// zellik-test-window create|create-single WxH: maps a window (single-buffered for GL) at (0, 0), prints
+// its id, stays until killed; close ID sends WM_DELETE_WINDOW, as a close box does; cursor - prints
+// "hidden" when the pointer's cursor image has no visible pixel, else "visible".
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <GL/glx.h>
@@ -14,30 +8,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace {
-
-// A TrueColor visual with GLX but without double buffering, or null.
-Visual* singleBufferedVisual(Display* display, int screen, int* depth) {
-    XVisualInfo wanted{};
-    wanted.screen = screen;
-    wanted.c_class = TrueColor;
-    int count = 0;
-    XVisualInfo* all = XGetVisualInfo(display, VisualScreenMask | VisualClassMask, &wanted, &count);
-    Visual* found = nullptr;
-    for (int i = 0; i < count && found == nullptr; ++i) {
-        int gl = 0, doubleBuffer = 1;
-        glXGetConfig(display, &all[i], GLX_USE_GL, &gl);
-        glXGetConfig(display, &all[i], GLX_DOUBLEBUFFER, &doubleBuffer);
-        if (gl && !doubleBuffer) {
-            found = all[i].visual;
-            *depth = all[i].depth;
-        }
-    }
-    XFree(all);
-    return found;
-}
 
 int create(Display* display, const char* size, bool singleBuffered) {
     unsigned width = 0, height = 0;
@@ -47,43 +20,39 @@ int create(Display* display, const char* size, bool singleBuffered) {
     XSetWindowAttributes attributes{};
     Visual* visual = CopyFromParent;
     int depth = CopyFromParent;
-    unsigned long mask = CWBackPixel | CWEventMask | CWOverrideRedirect;
+    // Override-redirect: no window manager moves it, so its pixels stay where the test looks.
+    unsigned long mask = CWBackPixel | CWOverrideRedirect;
     if (singleBuffered) {
-        visual = singleBufferedVisual(display, screen, &depth);
-        if (visual == nullptr)
+        int wanted[] = {GLX_RGBA, None}; // without GLX_DOUBLEBUFFER only single-buffered visuals match
+        XVisualInfo* info = glXChooseVisual(display, screen, wanted);
+        if (info == nullptr)
             return 3;
+        visual = info->visual;
+        depth = info->depth;
         attributes.colormap = XCreateColormap(display, RootWindow(display, screen), visual, AllocNone);
         mask |= CWColormap | CWBorderPixel;
     }
     attributes.background_pixel = BlackPixel(display, screen);
-    attributes.event_mask = StructureNotifyMask;
-    // Override-redirect keeps a window manager from moving it, so the test
-    // knows where its pixels are.
     attributes.override_redirect = True;
     const Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, width, height, 0, depth,
                                         InputOutput, visual, mask, &attributes);
-    XStoreName(display, window, "zellik-test-window");
     XMapWindow(display, window);
-    XEvent event;
-    do {
-        XNextEvent(display, &event);
-    } while (event.type != MapNotify);
+    XSync(display, False); // an override-redirect window is mapped once the server has the request
     std::printf("%lu\n", window);
     std::fflush(stdout);
-    for (;;)
+    for (XEvent event;;)
         XNextEvent(display, &event);
 }
 
 int closeWindow(Display* display, const char* id) {
-    const Window window = std::strtoul(id, nullptr, 0);
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = window;
+    event.xclient.window = std::strtoul(id, nullptr, 0);
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
     XSync(display, False);
     return 0;
 }
@@ -103,18 +72,13 @@ int cursor(Display* display) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3)
-        return 2;
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = argc == 3 ? XOpenDisplay(nullptr) : nullptr;
     if (display == nullptr)
-        return 1;
-    if (std::strcmp(argv[1], "create") == 0)
-        return create(display, argv[2], false);
-    if (std::strcmp(argv[1], "create-single") == 0)
-        return create(display, argv[2], true);
-    if (std::strcmp(argv[1], "cursor") == 0)
+        return argc == 3 ? 1 : 2;
+    const std::string command = argv[1];
+    if (command == "create" || command == "create-single")
+        return create(display, argv[2], command == "create-single");
+    if (command == "cursor")
         return cursor(display);
-    if (std::strcmp(argv[1], "close") == 0)
-        return closeWindow(display, argv[2]);
-    return 2;
+    return command == "close" ? closeWindow(display, argv[2]) : 2;
 }
