@@ -86,58 +86,6 @@ TEST(TileSprite, LivesAndRespawns) {
     }
 }
 
-// Born at 0, -8 and -16: at time 0 nothing respawns or draws; the first
-// positive time ends the third tile's life, after random cells are on, and
-// its drift step opens a segment that leaves zoom and spin where they are.
-TEST(TileLayer, StartAndFirstFrame) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    EXPECT_TRUE(layer.sprites[0].birthTime == 0 && layer.sprites[1].birthTime == -8 &&
-                layer.sprites[2].birthTime == -16);
-    EXPECT_TRUE(layer.zoom >= 1 && layer.zoom <= 2 && layer.spin >= 0 && layer.spin <= 360 &&
-                layer.cellCount == 4);
-    RandomGenerator before = rig.scene->random;
-    layer.updateTiles();
-    EXPECT_EQ(drawsBetween(before, rig.scene->random), 0);
-    const float zoom = layer.zoom, spin = layer.spin;
-    layer.randomCells = layer.syncSprites = false;
-    rig.setTime(0.033f);
-    layer.updateTiles();
-    EXPECT_TRUE(layer.randomCells && layer.driftLength >= 1 && layer.driftLength <= 3 &&
-                layer.driftCount == 0);
-    EXPECT_TRUE(layer.zoom == zoom && layer.spin == spin);
-    EXPECT_NEAR(layer.sprites[2].birthTime, 0.0f, 1e-5);
-    // Without a new segment, an unsynchronised respawn picks a random cell: 11 draws.
-    layer.randomCells = layer.syncSprites = false;
-    layer.sprites[0].birthTime = -20.0f;
-    before = rig.scene->random;
-    layer.updateTiles();
-    EXPECT_EQ(drawsBetween(before, rig.scene->random), 11);
-}
-
-TEST(TileLayer, DriftSegmentOfLengthTwo) {
-    SceneRig rig(11);
-    TileLayer& layer = rig.layer();
-    layer.driftCount = 0;
-    layer.driftLength = 2;
-    layer.zoomFrom = 1.2f;
-    layer.zoomShift = 0.6f;
-    layer.spinFrom = 100.0f;
-    layer.spinShift = 200.0f;
-    const RandomGenerator before = rig.scene->random;
-    const float expected[3][2] = {
-        {1.5f, 200}, {1.8f, 300}, {1.8f, 300}}; // p = 1/2, the targets, a new segment
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(drawsBetween(before, rig.scene->random), 0); // nothing drawn inside a segment
-        layer.driftStep();
-        EXPECT_FLOAT_EQ(layer.zoom, expected[i][0]);
-        EXPECT_FLOAT_EQ(layer.spin, expected[i][1]);
-    }
-    EXPECT_EQ(layer.driftCount, 0);
-    EXPECT_FLOAT_EQ(layer.zoomFrom, 1.8f);
-    EXPECT_FLOAT_EQ(layer.spinFrom, 300.0f);
-}
-
 // An opening step draws 4 numbers (length, sync, cell, the wedge question),
 // one more inside pickWedge, then 1 or 2 each for zoom and spin; a moving
 // zoom or spin heads for the band it is not in (1.5 goes down, 180 up, just
