@@ -1,5 +1,4 @@
-// Fuzz target: any bytes as the saver's command line (the program name
-// included), the way the system hands it over.
+// Fuzz target: any bytes as the saver's command line, program name included.
 #include "host/common/command_line.h"
 
 #include <cstddef>

@@ -1,7 +1,5 @@
-// Fuzz target: bytes handed to the mask loader as if they were a resource.
-// Any input may fail to decode; none may read outside its bytes, leak, or
-// take more than a moment. The decoder's messages about damaged data go to
-// stderr; run with -close_fd_mask=2 to keep only the fuzzer's own output.
+// Fuzz target: any bytes as a mask resource may fail to decode, never read
+// outside them, leak or hang (-close_fd_mask=2 hides the decoder's warnings).
 #include "tiles/mask_texture.h"
 
 #include <cstddef>

@@ -1,6 +1,5 @@
-// Fuzz target: any bytes as the Linux saver's settings file. Parsing must
-// not fail on anything, and storing "UseMirrors" into any file must read
-// back as stored while the other values stay as they were.
+// Fuzz target: any bytes as the Linux settings file; "UseMirrors" stored into
+// it reads back as stored and the other values stay as they were.
 #include "host/linux/settings_text.h"
 
 #include <cstddef>

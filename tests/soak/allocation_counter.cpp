@@ -1,6 +1,6 @@
 // The process's allocation functions replaced by counting wrappers around
-// glibc's own. Linked only into builds without a sanitizer, which has its own
-// replacements.
+// glibc's own; libstdc++'s array forms of new and delete call the ones
+// replaced here. Linked only into builds without a sanitizer.
 #include "tests/soak/allocation_counter.h"
 
 #include <atomic>
@@ -21,15 +21,9 @@ std::atomic<bool> counting{false};
 std::atomic<uint64_t> mallocs{0}, news{0}, frees{0};
 
 void* count(std::atomic<uint64_t>& counter, void* pointer) {
-    if (counting.load(std::memory_order_relaxed))
+    if (counting.load(std::memory_order_relaxed) && pointer != nullptr)
         counter.fetch_add(1, std::memory_order_relaxed);
     return pointer;
-}
-
-void release(void* pointer) {
-    if (pointer != nullptr)
-        count(frees, pointer);
-    __libc_free(pointer);
 }
 
 } // namespace
@@ -54,18 +48,11 @@ void* calloc(size_t n, size_t size) {
 void* realloc(void* pointer, size_t size) {
     return count(mallocs, __libc_realloc(pointer, size));
 }
-void* memalign(size_t alignment, size_t size) {
-    return count(mallocs, __libc_memalign(alignment, size));
-}
 void* aligned_alloc(size_t alignment, size_t size) {
     return count(mallocs, __libc_memalign(alignment, size));
 }
-int posix_memalign(void** out, size_t alignment, size_t size) {
-    *out = count(mallocs, __libc_memalign(alignment, size));
-    return *out == nullptr ? 12 /* ENOMEM */ : 0;
-}
 void free(void* pointer) {
-    release(pointer);
+    __libc_free(count(frees, pointer));
 }
 }
 
@@ -75,18 +62,9 @@ void* operator new(size_t size) {
         std::abort();
     return pointer;
 }
-void* operator new[](size_t size) {
-    return operator new(size);
-}
 void operator delete(void* pointer) noexcept {
-    release(pointer);
-}
-void operator delete[](void* pointer) noexcept {
-    release(pointer);
+    free(pointer);
 }
 void operator delete(void* pointer, size_t) noexcept {
-    release(pointer);
-}
-void operator delete[](void* pointer, size_t) noexcept {
-    release(pointer);
+    free(pointer);
 }

@@ -1,6 +1,4 @@
-// Counts heap allocations made while counting is on: every malloc, calloc,
-// realloc and aligned allocation of the process, C++ new separately, and the
-// frees and deletes of both.
+// Counts the process's heap allocations (C and C++ new apart) and frees while on.
 #pragma once
 #include <cstdint>
 

@@ -1,18 +1,11 @@
 #include "tests/support/file_bytes.h"
 
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 std::vector<unsigned char> readFileBytes(const char* path) {
-    std::vector<unsigned char> bytes;
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return bytes;
-    unsigned char chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string fileText(const char* path) {

@@ -1,6 +1,5 @@
-// A scene on the test process's headless context and a millisecond counter
-// the test moves by hand, and a way to count the random draws an operation
-// makes.
+// A scene on the test process's headless context, with a millisecond counter
+// the test moves by hand.
 #pragma once
 #include "scene/kaleidoscope_scene.h"
 #include "tests/support/gl_test_context.h"
@@ -22,13 +21,3 @@ struct SceneRig {
         scene->renderFrame(flags);
     }
 };
-
-// How many draws take the generator from `from` to `to` (-1 beyond 1000).
-inline int drawsBetween(RandomGenerator from, const RandomGenerator& to) {
-    for (int n = 0; n < 1000; ++n) {
-        if (from.state == to.state)
-            return n;
-        from.next();
-    }
-    return -1;
-}
