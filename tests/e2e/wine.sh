@@ -24,6 +24,12 @@ launch() { # LOG EXE ARGS...
 host_start() { launch saver "$ZELLIK_SCR" /s; }
 host_wait() { wine_wait "$SAVER" "$1"; }
 host_close() { wine_run 20 "$ZELLIK_WINE_HELPER" close >/dev/null || fail "no saver window to close"; }
+# A key goes to the window with the focus, which Wine gives a new window a moment after it shows.
+focused() { [ "$(xdo getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
+key() { # [KEY [WINDOW]]
+    wait_until 50 focused "${2:-SaverWindow}" || note "the focus is not on ${2:-SaverWindow}"
+    xdo key "${1:-a}"
+}
 
 # Switches that show nothing (preview numbers naming no window too) end at once with 0, the screen black;
 # /c and Escape store nothing.
@@ -32,13 +38,15 @@ case_switches() {
     for args in "/a" "/a 77" "/x" "/" "-/s" "/p 0" "/p -3" "/p 99999"; do
         launch switch "$ZELLIK_SCR" $args
         ends_within "'$args'" 20
-        pgrep -f 'zellik\.scr' >/dev/null && fail "'$args' left a process behind"
+        for pid in $(pgrep -f 'zellik\.scr'); do # of this session: another may run the saver meanwhile
+            grep -qsz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" && fail "'$args' left a process behind"
+        done
         expect_picture after black
     done
     launch dialog "$ZELLIK_SCR" /c
     # Polled: a search fails outright when another window goes meanwhile.
     wait_until 100 xdo search --onlyvisible --name '^Config dialog$' >/dev/null 2>&1 || fail "/c: no dialog"
-    xdo key Escape
+    key Escape 'Config dialog'
     ends_within "/c and Escape" "$HOST_SECONDS"
     wine_reg 30 query "$SAVER_KEY" >/dev/null 2>&1 && fail "/c and Escape stored a setting"
 }
