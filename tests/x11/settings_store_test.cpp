@@ -98,7 +98,6 @@ TEST(SettingsText, WriteChangesOnlyTheValue) {
         {kSaver + "Other=2\n; next\n\n[Next]\nB=3\n",
          kSaver + "Other=2\nUseMirrors=0\n; next\n\n[Next]\nB=3\n"},
         {kSaver + " UseMirrors=1\n", kSaver + " UseMirrors=0\n"},
-        {kSaver + "UseMirrors= \n", kSaver + "UseMirrors= 0\n"}, // an empty value
         {kSaver + "Other=2", kSaver + "Other=2\nUseMirrors=0\n"},
         {"\n", "\n\n" + kSaver + "UseMirrors=0\n"},
         {"\r\n\n", "\r\n\n\r\n[Software\\Quent\\Dunmere]\r\nUseMirrors=0\r\n"},
