@@ -1,29 +1,28 @@
 #include "tools/artwork/jpeg_output.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 
-bool writeGreyJpeg(const GreyImage& image, const char* path, int quality) {
-    FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "cannot write %s\n", path);
-        return false;
-    }
+std::vector<unsigned char> encodeJpeg(const unsigned char* samples, int width, int height, int components,
+                                      int quality) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file);
-    cinfo.image_width = JDIMENSION(image.width);
-    cinfo.image_height = JDIMENSION(image.height);
-    cinfo.input_components = 1;
-    cinfo.in_color_space = JCS_GRAYSCALE;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     cinfo.optimize_coding = TRUE;
     cinfo.dct_method = JDCT_ISLOW; // the exact integer transform: same bytes on every machine
     // One restart interval per row of blocks: a damaged row then costs only that row.
-    cinfo.restart_interval = unsigned(image.width / 8);
+    cinfo.restart_interval = unsigned((width + 7) / 8);
     cinfo.write_JFIF_header = TRUE;
     cinfo.JFIF_major_version = 1;
     cinfo.JFIF_minor_version = 2;
@@ -34,10 +33,25 @@ bool writeGreyJpeg(const GreyImage& image, const char* path, int quality) {
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row =
-            const_cast<JSAMPROW>(&image.samples[size_t(cinfo.next_scanline) * size_t(image.width)]);
+            const_cast<JSAMPROW>(samples + size_t(cinfo.next_scanline) * size_t(width * components));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
+    std::vector<unsigned char> bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
+}
+
+bool writeGreyJpeg(const GreyImage& image, const char* path, int quality) {
+    const std::vector<unsigned char> bytes =
+        encodeJpeg(image.samples.data(), image.width, image.height, 1, quality);
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", path);
+        if (file != nullptr)
+            std::fclose(file);
+        return false;
+    }
     return std::fclose(file) == 0;
 }
