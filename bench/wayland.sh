@@ -31,7 +31,7 @@ esac
 [ -x "$zellik" ] || { echo "wayland bench: $zellik is not built" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "wayland bench: Xvfb is missing" >&2; exit 1; }
 
-. "$root/tests/support/sway-session.sh"
+. "$root/scripts/sway-session.sh"
 XVFB_PID=""
 work=$(mktemp -d /tmp/zellik-wayland-bench.XXXXXX)
 finish() {

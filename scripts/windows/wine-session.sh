@@ -12,7 +12,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-lib.sh"
-. "$here/../../tests/support/xvfb.sh"
+. "$here/../xvfb.sh"
 
 action=${1:-}
 dir=${2:-}

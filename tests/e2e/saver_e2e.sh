@@ -3,7 +3,7 @@
 # (the saver in the background, sets SAVER), and may redefine the defaults below, the input and the shot.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../support/xvfb.sh"
+. "$here/../../scripts/xvfb.sh"
 # Scratch in WORK, removed at exit with the last SAVER and every process in BACKGROUND_PIDS.
 WORK=$(mktemp -d /tmp/zellik-test.XXXXXX)
 chmod 755 "$WORK"

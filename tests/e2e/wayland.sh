@@ -1,5 +1,5 @@
 # The Linux saver on a headless sway, for saver_e2e.sh: $ZELLIK_TEST_POINTER gives the seat a pointer.
-. "$here/../support/sway-session.sh"
+. "$here/../../scripts/sway-session.sh"
 HOST_BLACK=0 # sway shows grey
 
 host_begin() {

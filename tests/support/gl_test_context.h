@@ -7,10 +7,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 // The context of this test process, made at the first call (size fixed by
 // that call); aborts the process when no context can be made.
-HeadlessContext& testContext(int32_t width = 320, int32_t height = 240);
+inline HeadlessContext& testContext(int32_t width = 320, int32_t height = 240) {
+    static HeadlessContext context{};
+    static const bool made = context.create(width, height);
+    if (!made) {
+        ADD_FAILURE() << "no headless OpenGL context";
+        std::abort();
+    }
+    return context;
+}
 
 // The context's back buffer as it stands.
-Picture grabPicture();
+inline Picture grabPicture() {
+    const HeadlessContext& context = testContext();
+    Picture picture{context.width, context.height,
+                    std::vector<unsigned char>(size_t(context.width) * size_t(context.height) * 4)};
+    context.readPixels(picture.rgba.data());
+    return picture;
+}

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
-
 double brightness(const unsigned char* c) {
     return (c[0] + c[1] + c[2]) / 3.0;
 }
+
+namespace {
 
 // Calls f(x, y, dx, dy) for each pixel of the central disc; dx, dy from its centre, y up.
 template <typename F> void forDisc(const Picture& p, F f) {

@@ -16,6 +16,7 @@ struct Picture {
 };
 
 bool readPng(const char* path, Picture* picture);
+double brightness(const unsigned char* rgba); // the mean of red, green and blue
 
 struct Difference {
     double mean;     // mean absolute difference of blurred brightness, 0 to 255
