@@ -2,11 +2,12 @@
 # Every file a build takes from the system (compilers, linked libraries,
 # headers read) comes from a package the README installs for that build's
 # preset, or one they pull in.
-# Usage: package_lists.sh REPO PRESET=BUILD_DIR...   (a missing build is skipped)
+# Usage: scripts/check-package-lists.sh [PRESET=BUILD_DIR...]   (default: the linux and windows
+# builds; a missing build is skipped)
 set -euo pipefail
-repo=$(cd "$1" && pwd)
-shift
-source "$repo/scripts/common.sh"
+source "$(dirname "$0")/common.sh"
+repo=$(pwd)
+[ $# -gt 0 ] || set -- linux=build/linux windows=build/windows
 
 status=0
 for pair in "$@"; do

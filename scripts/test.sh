@@ -23,3 +23,6 @@ ctest --preset windows
 
 echo "== testing"
 ctest --preset linux
+
+echo "== checking that the README's package lists cover both builds"
+bash scripts/check-package-lists.sh
