@@ -51,12 +51,19 @@ wine_prefix_prepare() {
   if [ -d "$prefix" ]; then
     timeout -k 2 30 wineserver -k >/dev/null 2>&1 || true
   fi
-  rm -rf "$prefix"
-  mkdir -p "$prefix"
-  timeout -k "$ZELLIK_WINE_TIMEOUT_KILL" 300 wineboot -i >/dev/null 2>&1 || {
-    echo "wine-lib: wineboot -i failed in $prefix" >&2
-    return 1
-  }
+  # A new prefix may get the inode of the one just removed, and with it the
+  # server socket of that prefix's wineserver while it is still ending: on a
+  # failed boot, wait for every server of this prefix to end and boot again.
+  local log=$prefix.wineboot.log attempt
+  for attempt in 1 2; do
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    timeout -k "$ZELLIK_WINE_TIMEOUT_KILL" 300 wineboot -i >"$log" 2>&1 && break
+    echo "wine-lib: wineboot -i failed in $prefix (attempt $attempt): $(tail -n 5 "$log")" >&2
+    [ "$attempt" = 1 ] || return 1
+    timeout -k 2 30 wineserver -k >/dev/null 2>&1 || true
+    timeout -k 2 30 wineserver -w >/dev/null 2>&1 || true
+  done
   # Without a window manager a managed window makes every DestroyWindow wait
   # 2 s and dialogs may not get the focus; a crash dialog would wait for a
   # click until the test's timeout.
