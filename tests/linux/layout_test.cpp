@@ -41,8 +41,6 @@ TEST(MonitorLayout, OneAreaPerMonitor) {
         EXPECT_EQ(saverScreenAreas(monitors, width, height), areas) << width << "x" << height;
 }
 
-
-
 // Each row: the logical size, the output's scale, the preferred fractional
 // scale in 120ths, and the buffer.
 TEST(BufferSize, RealPixels) {

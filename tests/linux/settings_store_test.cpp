@@ -2,6 +2,7 @@
 // rewrites that keep everything else) and the file (path, atomic replace).
 #include "host/linux/settings_file.h"
 #include "host/linux/settings_text.h"
+#include "tests/support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -148,11 +149,7 @@ struct SettingsFile : ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(directory); }
     std::string path() const { return directory + "/zellik/zellik.ini"; }
-    std::string contents() const {
-        std::stringstream text;
-        text << std::ifstream(path(), std::ios::binary).rdbuf();
-        return text.str();
-    }
+    std::string contents() const { return fileText(path().c_str()); }
 };
 
 TEST_F(SettingsFile, PathFollowsXdgConfigHomeThenHome) {

@@ -49,10 +49,6 @@ struct RenderRig : SceneRig {
     }
 };
 
-int brightness(const unsigned char* c) {
-    return (c[0] + c[1] + c[2]) / 3;
-}
-
 TEST(Picture, MirrorsGiveTheWedgeSymmetry) {
     for (const int entry : {0, 7}) { // 10 and 24 wedges
         for (const uint32_t seed : {42u, 7u}) {
