@@ -5,9 +5,6 @@
 //     "child W H" (the saver's window), and once STOP-FILE exists destroys
 //     the parent and prints "exit CODE" (or "exit timeout") for the saver.
 //   close: posts WM_CLOSE to the saver's window, as another program would.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <cstdio>
