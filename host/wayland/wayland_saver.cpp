@@ -24,7 +24,7 @@
 #include "host/wayland/seat_input.h"
 #include "host/wayland/wayland_globals.h"
 #include "scene/kaleidoscope_scene.h"
-#include "tools/render/frame_trace.h"
+#include "scene/frame_trace.h"
 
 #include <algorithm>
 #include <EGL/eglext.h>

@@ -20,7 +20,7 @@
 #include "host/x11/x_errors.h"
 #include "platform/counter.h"
 #include "scene/kaleidoscope_scene.h"
-#include "tools/render/frame_trace.h"
+#include "scene/frame_trace.h"
 
 #include <X11/extensions/Xrandr.h>
 

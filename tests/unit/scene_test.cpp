@@ -2,7 +2,7 @@
 #include "platform/gl.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scene_rig.h"
-#include "tools/render/frame_trace.h"
+#include "scene/frame_trace.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // clock, written as PNG and optionally traced frame by frame.
 #include "platform/counter.h"
 #include "scene/kaleidoscope_scene.h"
-#include "tools/render/frame_trace.h"
+#include "scene/frame_trace.h"
 #include "tools/render/headless_context.h"
 #include "tools/render/png_file.h"
 #include "tools/render/render_options.h"

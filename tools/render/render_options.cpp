@@ -20,7 +20,7 @@ const char* const kRenderUsage =
     "  --every K         with --out DIR/: write every K-th frame as\n"
     "                    DIR/frame-NNNNN.png (the last frame too)\n"
     "  --trace           print one line per frame with the state that fixes\n"
-    "                    the picture (format in tools/render/frame_trace.h)\n"
+    "                    the picture (format in scene/frame_trace.h)\n"
     "  --help            show this text\n";
 
 namespace {

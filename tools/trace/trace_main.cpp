@@ -8,7 +8,7 @@
 #include "platform/counter.h"
 #include "platform/gl.h"
 #include "scene/kaleidoscope_scene.h"
-#include "tools/render/frame_trace.h"
+#include "scene/frame_trace.h"
 #include "tools/render/render_options.h"
 
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "tools/render/frame_trace.h"
+#include "scene/frame_trace.h"
 #include "scene/kaleidoscope_scene.h"
 
 #include <cstdio>
