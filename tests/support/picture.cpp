@@ -51,7 +51,30 @@ Picture Picture::crop(int32_t x, int32_t y, int32_t w, int32_t h) const {
     return part;
 }
 
-bool readPng(const char* path, Picture* picture) {
+namespace {
+
+bool readPpm(const char* path, Picture* picture) {
+    FILE* file = std::fopen(path, "rb");
+    int w = 0, h = 0, top = 0;
+    const bool header = file != nullptr && std::fscanf(file, "P6 %d %d %d", &w, &h, &top) == 3 &&
+                        top == 255 && w > 0 && h > 0 && w <= 16384 && h <= 16384 && std::fgetc(file) != EOF;
+    std::vector<unsigned char> rgb(header ? size_t(w) * size_t(h) * 3 : 0);
+    const bool read = header && std::fread(rgb.data(), 1, rgb.size(), file) == rgb.size();
+    if (file != nullptr)
+        std::fclose(file);
+    if (!read)
+        return false;
+    *picture = Picture{w, h, std::vector<unsigned char>(size_t(w) * size_t(h) * 4, 255)};
+    for (size_t i = 0; i < size_t(w) * size_t(h); ++i)
+        std::copy_n(&rgb[i * 3], 3, &picture->rgba[i * 4]);
+    return true;
+}
+
+} // namespace
+
+bool readPicture(const char* path, Picture* picture) {
+    if (readPpm(path, picture))
+        return true;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path))
@@ -60,6 +83,33 @@ bool readPng(const char* path, Picture* picture) {
     *picture = Picture{int32_t(image.width), int32_t(image.height), {}};
     picture->rgba.resize(PNG_IMAGE_SIZE(image));
     return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0; // frees the image
+}
+
+long differingPixels(const Picture& p, const Picture& reference, Picture* difference) {
+    if (p.width != reference.width || p.height != reference.height)
+        return long(p.width) * p.height + 1;
+    *difference = Picture{p.width, p.height, std::vector<unsigned char>(p.rgba.size(), 255)};
+    long differing = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            int nearest = 255;
+            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, p.height - 1); ++ny)
+                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, p.width - 1); ++nx) {
+                    int worst = 0;
+                    for (int c = 0; c < 3; ++c)
+                        worst = std::max(worst, std::abs(p.at(x, y)[c] - reference.at(nx, ny)[c]));
+                    nearest = std::min(nearest, worst);
+                }
+            unsigned char* out = &difference->rgba[(size_t(y) * size_t(p.width) + size_t(x)) * 4];
+            const bool differs = nearest > kShadeTolerance;
+            differing += differs;
+            for (int c = 0; c < 3; ++c)
+                out[c] =
+                    differs
+                        ? (c == 0 ? 255 : 0)
+                        : (unsigned char)std::min(255, 4 * std::abs(p.at(x, y)[c] - reference.at(x, y)[c]));
+        }
+    return differing;
 }
 
 Difference symmetryDifference(const Picture& p, double degrees, bool reflect) {

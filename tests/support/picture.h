@@ -15,7 +15,8 @@ struct Picture {
     Picture crop(int32_t x, int32_t y, int32_t w, int32_t h) const; // clipped to the picture
 };
 
-bool readPng(const char* path, Picture* picture);
+// A PNG, or a binary PPM (P6, 8 bits) as the Windows build's tools write.
+bool readPicture(const char* path, Picture* picture);
 double brightness(const unsigned char* rgba); // the mean of red, green and blue
 
 struct Difference {
@@ -33,6 +34,20 @@ struct Measures {
     double columnDetail; // odd columns' own detail over the even ones' (near 0: scaled up twice)
 };
 Measures measurePicture(const Picture& picture);
+
+// A picture against its reference. A pixel differs when its largest channel
+// difference from each reference pixel of its 3 x 3 neighbourhood exceeds
+// kShadeTolerance: another rasteriser may move an edge by a pixel or shift a
+// shade by a few levels, but not more. A picture matches when at most
+// kStrayAllowance pixels differ: a few specks where a texel or mip level is
+// chosen otherwise. A missing clip plane, a mirrored texture or a wrong tint
+// changes thousands of pixels; the logo's letters alone light more than a
+// hundred pixels above the tolerance at 320 x 240, so a logo moved or gone
+// does not match either. `difference` gets the differences scaled four
+// times, the differing pixels in red.
+constexpr int kShadeTolerance = 10;
+constexpr long kStrayAllowance = 40;
+long differingPixels(const Picture& picture, const Picture& reference, Picture* difference);
 
 // True when the picture is `expected`: "kaleidoscope" (lit, on black, mirror-symmetric), "plain" (lit,
 // on black, not symmetric), "sharp" (a kaleidoscope at its own pixel size) or "black"; why: the measures.

@@ -1,16 +1,44 @@
-// zellik-picture FILE.png kaleidoscope|sharp|plain|black [WxH+X+Y]: the
-// end-to-end tests' eye. Judges a screenshot, or a rectangle of it, prints
-// what it measured; exits 0 when as expected, 1 when not, 2 on bad input.
+// zellik-picture FILE kaleidoscope|sharp|plain|black [WxH+X+Y]: the end-to-end
+// tests' eye. Judges a screenshot, or a rectangle of it, prints what it
+// measured; exits 0 when as expected, 1 when not, 2 on bad input.
+// zellik-picture FILE --like REFERENCE DIFFERENCE: compares a drawn frame with
+// its reference picture; when they differ, writes the difference picture.
 #include "tests/support/picture.h"
+#include "tools/render/png_file.h"
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+int compare(const char* path, const char* referencePath, const char* differencePath) {
+    Picture picture, reference, difference;
+    if (!readPicture(path, &picture) || !readPicture(referencePath, &reference)) {
+        std::fprintf(stderr, "zellik-picture: cannot read %s or %s\n", path, referencePath);
+        return 2;
+    }
+    const long differing = differingPixels(picture, reference, &difference);
+    std::printf("%ld pixels of %s differ from %s (at most %ld may)\n", differing, path, referencePath,
+                kStrayAllowance);
+    if (differing <= kStrayAllowance)
+        return 0;
+    if (!difference.rgba.empty() &&
+        writePng(differencePath, difference.rgba.data(), difference.width, difference.height))
+        std::printf("the frame drawn: %s\nthe difference (in red what differs): %s\n", path, differencePath);
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[2], "--like") == 0)
+        return compare(argv[1], argv[3], argv[4]);
     Picture picture;
     int w = 0, h = 0, x = 0, y = 0;
-    if (argc < 3 || argc > 4 || !readPng(argv[1], &picture) ||
+    if (argc < 3 || argc > 4 || !readPicture(argv[1], &picture) ||
         (argc == 4 && std::sscanf(argv[3], "%dx%d+%d+%d", &w, &h, &x, &y) != 4)) {
-        std::fprintf(stderr, "usage: zellik-picture FILE.png kaleidoscope|sharp|plain|black [WxH+X+Y]\n");
+        std::fprintf(stderr, "usage: zellik-picture FILE kaleidoscope|sharp|plain|black [WxH+X+Y]\n"
+                             "       zellik-picture FILE --like REFERENCE DIFFERENCE.png\n");
         return 2;
     }
     if (argc == 4)

@@ -2,6 +2,10 @@
 // same simulated clock as zellik-render --trace and prints the same lines, so
 // that the two builds can be compared line for line: any difference is a
 // difference of arithmetic, random draws or formatting between the systems.
+// With --out it also reads the last frame back and writes it as a binary PPM,
+// which the tests compare with the same reference pictures as the Linux
+// renderer's: the same seed then gives the same picture, not only the same
+// state.
 //
 // The scene needs a current OpenGL context, so the tool makes a hidden window
 // with a WGL context, as the saver does, and never shows it.
@@ -30,7 +34,8 @@ const char* const kTraceUsage = "Usage: zellik-trace [options]\n"
                                 "  --fps F           frames per simulated second (default 30)\n"
                                 "  --seed S          random seed, 0 to 4294967295 (default 42)\n"
                                 "  --mirrors on|off  draw the kaleidoscope, or the tiles once, unclipped\n"
-                                "  --trace           accepted for symmetry with zellik-render; always on\n"
+                                "  --out FILE.ppm    also write the last frame as a binary PPM\n"
+                                "  --trace           print the trace (always, unless --out is given)\n"
                                 "  --help            show this text\n";
 
 struct HiddenGlWindow {
@@ -78,6 +83,26 @@ struct HiddenGlWindow {
     }
 };
 
+// The back buffer as a binary PPM, top row first.
+bool writeFrame(const char* path, int32_t width, int32_t height) {
+    std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "zellik-trace: cannot write %s\n", path);
+        return false;
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", int(width), int(height));
+    const size_t row = size_t(width) * 3;
+    bool written = true;
+    for (int32_t y = height - 1; y >= 0; --y) // OpenGL's rows are bottom first
+        written = written && std::fwrite(&rgb[size_t(y) * row], 1, row, file) == row;
+    return std::fclose(file) == 0 && written;
+}
+
 int run(const RenderOptions& options) {
     HiddenGlWindow context;
     if (!context.create(options.width, options.height)) {
@@ -95,16 +120,21 @@ int run(const RenderOptions& options) {
         return 1;
     }
     const uint32_t flags = options.mirrors ? kRenderMirrors : 0;
+    const bool trace = options.trace || options.out.empty();
     std::vector<char> line(2048);
     for (int64_t frame = 1; frame <= options.frames; ++frame) {
         clock.step();
         scene->renderFrame(flags);
-        formatFrameTrace(*scene, frame, line.data(), line.size());
-        std::puts(line.data());
+        if (trace) {
+            formatFrameTrace(*scene, frame, line.data(), line.size());
+            std::puts(line.data());
+        }
     }
+    const bool written =
+        options.out.empty() || writeFrame(options.out.c_str(), options.width, options.height);
     delete scene;
     context.destroy();
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
 } // namespace
@@ -125,8 +155,8 @@ int main(int argc, char** argv) {
         std::fputs(kTraceUsage, stdout);
         return 0;
     }
-    if (!options.out.empty()) {
-        std::fputs("zellik-trace: writes no pictures; --out and --every belong to zellik-render\n", stderr);
+    if (options.every > 0) {
+        std::fputs("zellik-trace: writes the last frame only; --every belongs to zellik-render\n", stderr);
         return 2;
     }
     return run(options);
