@@ -8,9 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <utility>
 
 namespace {
 
@@ -87,26 +84,6 @@ TEST(Picture, TilesTakeTheirMaskTintAndOpacity) {
             edge += 2;
         }
     EXPECT_LT(double(lit) / edge, 0.05);
-}
-
-// A mask lit to its edges gives a tile lit to its edges: the atlas repeats,
-// so where a cell meets the atlas's edge no dark seam of the border colour
-// creeps in.
-TEST(Picture, AMaskLitToItsEdgesLeavesNoSeam) {
-    RenderRig rig(42);
-    MaskTexture lit{static_cast<unsigned char*>(std::malloc(64 * 64)), 8, 64, 64, 0};
-    std::memset(lit.pixels, 255, 64 * 64);
-    ASSERT_TRUE(uploadMaskTexture(lit));
-    const GLuint atlas = std::exchange(rig.layer().textures[0].textureName, lit.textureName);
-    TileSprite& tile = rig.lone(0);
-    tile.texLeft = tile.texTop = 0.0f;
-    tile.texWidth = tile.texHeight = 1.0f;
-    const Picture p = rig.drawOnly(false);
-    const int cx = kWidth / 2, cy = kHeight / 2, inner = int(2.0 * kPixelsPerUnit) - 1;
-    for (const int d : {-inner, inner})
-        EXPECT_TRUE(brightness(p.at(cx + d, cy)) > 250 && brightness(p.at(cx, cy + d)) > 250) << d;
-    rig.layer().textures[0].textureName = atlas;
-    glDeleteTextures(1, &lit.textureName);
 }
 
 // After a frame: blending and texturing off, back faces culled, no depth test

@@ -51,30 +51,7 @@ Picture Picture::crop(int32_t x, int32_t y, int32_t w, int32_t h) const {
     return part;
 }
 
-namespace {
-
-bool readPpm(const char* path, Picture* picture) {
-    FILE* file = std::fopen(path, "rb");
-    int w = 0, h = 0, top = 0;
-    const bool header = file != nullptr && std::fscanf(file, "P6 %d %d %d", &w, &h, &top) == 3 &&
-                        top == 255 && w > 0 && h > 0 && w <= 16384 && h <= 16384 && std::fgetc(file) != EOF;
-    std::vector<unsigned char> rgb(header ? size_t(w) * size_t(h) * 3 : 0);
-    const bool read = header && std::fread(rgb.data(), 1, rgb.size(), file) == rgb.size();
-    if (file != nullptr)
-        std::fclose(file);
-    if (!read)
-        return false;
-    *picture = Picture{w, h, std::vector<unsigned char>(size_t(w) * size_t(h) * 4, 255)};
-    for (size_t i = 0; i < size_t(w) * size_t(h); ++i)
-        std::copy_n(&rgb[i * 3], 3, &picture->rgba[i * 4]);
-    return true;
-}
-
-} // namespace
-
-bool readPicture(const char* path, Picture* picture) {
-    if (readPpm(path, picture))
-        return true;
+bool readPng(const char* path, Picture* picture) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path))

@@ -15,8 +15,7 @@ struct Picture {
     Picture crop(int32_t x, int32_t y, int32_t w, int32_t h) const; // clipped to the picture
 };
 
-// A PNG, or a binary PPM (P6, 8 bits) as the Windows build's tools write.
-bool readPicture(const char* path, Picture* picture);
+bool readPng(const char* path, Picture* picture);
 double brightness(const unsigned char* rgba); // the mean of red, green and blue
 
 struct Difference {

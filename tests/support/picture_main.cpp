@@ -1,7 +1,7 @@
-// zellik-picture FILE kaleidoscope|sharp|plain|black [WxH+X+Y]: the end-to-end
+// zellik-picture FILE.png kaleidoscope|sharp|plain|black [WxH+X+Y]: the end-to-end
 // tests' eye. Judges a screenshot, or a rectangle of it, prints what it
 // measured; exits 0 when as expected, 1 when not, 2 on bad input.
-// zellik-picture FILE --like REFERENCE DIFFERENCE: compares a drawn frame with
+// zellik-picture FILE.png --like REFERENCE DIFFERENCE: compares a drawn frame with
 // its reference picture; when they differ, writes the difference picture.
 #include "tests/support/picture.h"
 #include "tools/render/png_file.h"
@@ -13,7 +13,7 @@ namespace {
 
 int compare(const char* path, const char* referencePath, const char* differencePath) {
     Picture picture, reference, difference;
-    if (!readPicture(path, &picture) || !readPicture(referencePath, &reference)) {
+    if (!readPng(path, &picture) || !readPng(referencePath, &reference)) {
         std::fprintf(stderr, "zellik-picture: cannot read %s or %s\n", path, referencePath);
         return 2;
     }
@@ -35,10 +35,10 @@ int main(int argc, char** argv) {
         return compare(argv[1], argv[3], argv[4]);
     Picture picture;
     int w = 0, h = 0, x = 0, y = 0;
-    if (argc < 3 || argc > 4 || !readPicture(argv[1], &picture) ||
+    if (argc < 3 || argc > 4 || !readPng(argv[1], &picture) ||
         (argc == 4 && std::sscanf(argv[3], "%dx%d+%d+%d", &w, &h, &x, &y) != 4)) {
-        std::fprintf(stderr, "usage: zellik-picture FILE kaleidoscope|sharp|plain|black [WxH+X+Y]\n"
-                             "       zellik-picture FILE --like REFERENCE DIFFERENCE.png\n");
+        std::fprintf(stderr, "usage: zellik-picture FILE.png kaleidoscope|sharp|plain|black [WxH+X+Y]\n"
+                             "       zellik-picture FILE.png --like REFERENCE DIFFERENCE.png\n");
         return 2;
     }
     if (argc == 4)
