@@ -1,20 +1,76 @@
 #include "host/win32/saver_window.h"
 
 #include "host/common/close_rules.h"
+#include "host/common/monitor_layout.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_window_proc.h"
 #include "platform/counter.h"
 #include "platform/gl.h"
 #include "scene/kaleidoscope_scene.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 namespace {
 
 // Shared by the loop and the teardown; the window procedure reaches the
-// window through the settings record instead.
+// window through the settings record instead. Full screen, one window covers
+// every monitor, with a scene and a viewport per monitor: a single top-level
+// window keeps the activation rule whole (another window of ours taking the
+// focus would close the saver) and sees the pointer everywhere. One monitor
+// gives one scene that keeps the viewport it set up, as a preview does.
 HWND saverWindow = nullptr;
-KaleidoscopeScene* scene = nullptr;
+std::vector<KaleidoscopeScene*> scenes;
+std::vector<ScreenArea> viewports; // with several scenes, one for each
+
+// The monitors in virtual-screen pixels (the manifest declares per-monitor
+// DPI awareness, so they are real pixels, whatever each monitor's scale).
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const RECT& r = info.rcMonitor;
+    if (GetMonitorInfoA(monitor, &info))
+        reinterpret_cast<std::vector<ScreenArea>*>(list)->push_back(
+            ScreenArea{r.left, r.top, r.right - r.left, r.bottom - r.top});
+    return TRUE;
+}
+
+// The virtual screen and the saver's areas on it; the primary screen alone
+// when the system tells of no virtual screen.
+std::vector<ScreenArea> fullScreenAreas(ScreenArea* screen) {
+    *screen = ScreenArea{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (screen->width <= 0 || screen->height <= 0)
+        *screen = ScreenArea{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    std::vector<ScreenArea> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return saverScreenAreas(monitors, *screen);
+}
+
+// One frame of every scene; false when none asks for a swap. With several,
+// the whole window is cleared (no monitor may cover a corner of it) and each
+// scene draws inside its own viewport, its clear held there by the scissor.
+bool renderScenes(uint32_t flags, DWORD* pause) {
+    if (scenes.size() > 1) {
+        glDisable(GL_SCISSOR_TEST);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_SCISSOR_TEST);
+    }
+    bool swap = false;
+    *pause = 1000;
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        if (scenes.size() > 1) {
+            const ScreenArea& v = viewports[i];
+            setSceneViewport(v.width, v.height);
+            glViewport(v.x, v.y, v.width, v.height);
+            glScissor(v.x, v.y, v.width, v.height);
+        }
+        swap = scenes[i]->renderFrame(flags) || swap;
+        *pause = std::min(*pause, static_cast<DWORD>(scenes[i]->sleepInterval()));
+    }
+    return swap;
+}
 
 constexpr UINT kScreenSaverRunning = 97; // SPI_SCREENSAVERRUNNING
 
@@ -46,7 +102,7 @@ void runFrameLoop(HDC deviceContext) {
             DispatchMessageA(&message);
             continue;
         }
-        if (scene == nullptr) {
+        if (scenes.empty()) {
             // Without a scene there is nothing to draw, but the window must
             // still close on input: wait for the next message instead of
             // spinning.
@@ -54,9 +110,10 @@ void runFrameLoop(HDC deviceContext) {
             continue;
         }
         // useMirrors is read each frame; only start-up and the dialog set it.
-        if (scene->renderFrame(renderFlagsFor(*saverSettings)))
+        DWORD pause = 0;
+        if (renderScenes(renderFlagsFor(*saverSettings), &pause))
             SwapBuffers(deviceContext);
-        Sleep(static_cast<DWORD>(scene->sleepInterval()));
+        Sleep(pause);
     }
 }
 
@@ -85,12 +142,15 @@ void runSaverWindow(HWND parent, int showCommand) {
 
     const bool fullScreen = saverMode == SaverMode::FullScreen;
     DWORD style = 0;
-    int32_t width = 0;
-    int32_t height = 0;
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    std::vector<ScreenArea> areas;
     if (fullScreen) {
         style = WS_POPUP | WS_VISIBLE;
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        ScreenArea screen{};
+        areas = fullScreenAreas(&screen);
+        left = screen.x, top = screen.y, width = screen.width, height = screen.height;
+        for (const ScreenArea& area : areas)
+            viewports.push_back(viewportOf(area, screen));
     } else {
         // The preview fills the parent's outer rectangle, frame included.
         style = WS_CHILD | WS_VISIBLE;
@@ -99,9 +159,11 @@ void runSaverWindow(HWND parent, int showCommand) {
         width = outer.right - outer.left;
         height = outer.bottom - outer.top;
     }
+    if (areas.size() < 2)
+        areas.assign(1, ScreenArea{0, 0, width, height});
     // WM_CREATE records the window, the start cursor and the start tick.
-    saverWindow = CreateWindowExA(0, "OpenGL", "SaverWindow", style, 0, 0, width, height, parent, nullptr,
-                                  saverInstance, nullptr);
+    saverWindow = CreateWindowExA(0, "OpenGL", "SaverWindow", style, left, top, width, height, parent,
+                                  nullptr, saverInstance, nullptr);
     if (saverWindow == nullptr)
         return; // not a window to draw into (a stale preview handle): nothing to say
 
@@ -135,15 +197,27 @@ void runSaverWindow(HWND parent, int showCommand) {
     wglMakeCurrent(deviceContext, renderingContext);
 
     // The scene builds textures and the projection, so the context must be
-    // current first.
-    scene = new (std::nothrow) KaleidoscopeScene(width, height, seedFromCalendarTime(), systemCounter());
+    // current first. Every monitor starts from the same seed.
+    const uint32_t seed = seedFromCalendarTime();
+    for (const ScreenArea& area : areas) {
+        KaleidoscopeScene* scene =
+            new (std::nothrow) KaleidoscopeScene(area.width, area.height, seed, systemCounter());
+        if (scene != nullptr)
+            scenes.push_back(scene);
+    }
+    if (scenes.size() != areas.size()) {
+        for (KaleidoscopeScene* scene : scenes)
+            delete scene;
+        scenes.clear();
+    }
 
     ShowWindow(saverWindow, showCommand);
     runFrameLoop(deviceContext);
 
-    // The scene releases its textures, which needs its context still current.
-    delete scene;
-    scene = nullptr;
+    // A scene releases its textures, which needs its context still current.
+    for (KaleidoscopeScene* scene : scenes)
+        delete scene;
+    scenes.clear();
     wglMakeCurrent(nullptr, nullptr);
     ReleaseDC(saverWindow, deviceContext);
     wglDeleteContext(renderingContext);

@@ -75,7 +75,8 @@ std::vector<ScreenArea> monitorAreas(Display* display) {
         if (list != nullptr)
             XRRFreeMonitors(list);
     }
-    return saverScreenAreas(monitors, DisplayWidth(display, screen), DisplayHeight(display, screen));
+    return saverScreenAreas(monitors,
+                            ScreenArea{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)});
 }
 
 void closeWindows(std::vector<SaverWindow>* windows, size_t count) {

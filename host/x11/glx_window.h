@@ -4,7 +4,7 @@
 #pragma once
 #include "host/common/saver_settings.h"
 #include "host/linux/options.h"
-#include "host/x11/monitor_layout.h"
+#include "host/common/monitor_layout.h"
 
 #include <X11/Xlib.h>
 #include <GL/glx.h>

@@ -95,3 +95,28 @@ case_installer() {
     wine_reg 30 query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE >/dev/null 2>&1 && fail "SCRNSAVE.EXE stays"
     wine_reg 30 query "$SAVER_KEY" /v UseMirrors | grep -q 0x0 || fail "the user's UseMirrors went with it"
 }
+
+# Full screen on two monitors of different sizes side by side: a kaleidoscope centred on each, and the
+# threshold counted on the second as on the first. Xvfb shows Wine one monitor however many screens it has;
+# Xorg's dummy driver with two RandR outputs shows it two (EnumDisplayMonitors lists both, XRandR 1.4), so
+# this case brings its own server and, as one wineserver serves one display, its own prefix.
+case_monitors() {
+    command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] && [ "$(id -u)" = 0 ] ||
+        skip "Xorg with its dummy driver (as root) and xrandr are needed"
+    at_exit "WINEPREFIX=$WORK/prefix timeout 30 wineserver -k; export WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
+    x_start "$WORK" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
+    xrandr --addmode DUMMY1 1024x768 2>/dev/null
+    xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
+        fail "xrandr could not make two monitors"
+    # Wine reads the server's current outputs without probing them; a full query brings them up to date.
+    xrandr >/dev/null
+    wine_prefix_prepare "$WORK/prefix" || fail "no Wine prefix"
+    CX=$((1280 + 512)) CY=384 # the second monitor's centre
+    host_set "Mouse Threshold" 12
+    started_with_picture left kaleidoscope 1280x720+0+0
+    expect_picture right kaleidoscope 1024x768+1280+0
+    pointer $((CX + 12)) "$CY"
+    stays "a move of 12 pixels on the second monitor"
+    pointer "$CX" $((CY + 13))
+    ends_within "a move of 13 pixels on the second monitor" "$HOST_SECONDS"
+}

@@ -1,7 +1,9 @@
 // The host rules every saver shares: what each command line the Windows saver
-// may be started with selects, and when the full-screen saver ends.
+// may be started with selects, when the full-screen saver ends, and where it
+// draws on several monitors.
 #include "host/common/close_rules.h"
 #include "host/common/command_line.h"
+#include "host/common/monitor_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,14 @@
 #include <tuple>
 #include <utility>
 #include <vector>
+
+// Found by argument lookup, so beside ScreenArea in the global namespace.
+inline bool operator==(const ScreenArea& a, const ScreenArea& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+inline std::ostream& operator<<(std::ostream& out, const ScreenArea& a) {
+    return out << a.width << 'x' << a.height << '+' << a.x << '+' << a.y;
+}
 
 namespace {
 
@@ -140,6 +150,42 @@ TEST(CloseRules, MessagesAndFlags) {
         SaverSettings s{};
         s.useMirrors = mirrors;
         EXPECT_EQ(renderFlagsFor(s), flags) << mirrors;
+    }
+}
+
+// Each row: the monitors, the screen (X11's root window, or Windows' virtual
+// screen) and the areas, then each area's viewport in a window over the whole
+// screen. Rows: one monitor; side by side; stacked; no monitors (the screen,
+// even one pixel); no screen (no area); a clone is one area; a smaller clone
+// lies on top; clipped to the screen; off the screen or empty (dropped); edges
+// beyond 32 bits; a virtual screen reaching left of and above the primary one.
+TEST(MonitorLayout, OneAreaPerMonitor) {
+    using Areas = std::vector<ScreenArea>;
+    const std::tuple<Areas, ScreenArea, Areas, Areas> cases[] = {
+        // clang-format off
+        {{{0, 0, 1280, 720}}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {{0, 0, 1280, 720}}},
+        {{{0, 0, 1280, 720}, {1280, 0, 1920, 1080}}, {0, 0, 3200, 1080},
+         {{1280, 0, 1920, 1080}, {0, 0, 1280, 720}}, {{1280, 0, 1920, 1080}, {0, 360, 1280, 720}}},
+        {{{0, 0, 1024, 768}, {0, 768, 1024, 768}}, {0, 0, 1024, 1536},
+         {{0, 0, 1024, 768}, {0, 768, 1024, 768}}, {{0, 768, 1024, 768}, {0, 0, 1024, 768}}},
+        {{}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {{0, 0, 1280, 720}}},
+        {{}, {0, 0, 1, 1}, {{0, 0, 1, 1}}, {{0, 0, 1, 1}}},
+        {{{0, 0, 640, 480}}, {0, 0, 0, 0}, {}, {}},
+        {{{0, 0, 1280, 720}, {0, 0, 1280, 720}}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {}},
+        {{{0, 0, 1024, 768}, {0, 0, 1920, 1080}}, {0, 0, 1920, 1080},
+         {{0, 0, 1920, 1080}, {0, 0, 1024, 768}}, {{0, 0, 1920, 1080}, {0, 312, 1024, 768}}},
+        {{{-100, -50, 800, 600}, {700, 0, 800, 600}}, {0, 0, 1280, 600},
+         {{0, 0, 700, 550}, {700, 0, 580, 600}}, {{0, 50, 700, 550}, {700, 0, 580, 600}}},
+        {{{1280, 0, 640, 480}, {0, 0, 0, 480}, {10, 10, 100, 0}}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {}},
+        {{{2147483000, 0, 2000, 100}, {0, 0, 2147483647, 2147483647}}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {}},
+        {{{0, 0, 1920, 1080}, {-1280, -200, 1280, 1024}}, {-1280, -200, 3200, 1280},
+         {{0, 0, 1920, 1080}, {-1280, -200, 1280, 1024}}, {{1280, 0, 1920, 1080}, {0, 256, 1280, 1024}}}};
+    // clang-format on
+    for (const auto& [monitors, screen, areas, viewports] : cases) {
+        const Areas got = saverScreenAreas(monitors, screen);
+        EXPECT_EQ(got, areas) << screen;
+        for (size_t i = 0; i < got.size() && i < viewports.size(); ++i)
+            EXPECT_EQ(viewportOf(got[i], screen), viewports[i]) << screen << ", area " << i;
     }
 }
 

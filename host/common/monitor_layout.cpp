@@ -1,4 +1,4 @@
-#include "host/x11/monitor_layout.h"
+#include "host/common/monitor_layout.h"
 
 #include <algorithm>
 
@@ -6,11 +6,11 @@ namespace {
 
 // The overlap of a monitor with the screen; empty when there is none. In 64
 // bits: a monitor's far edge may lie beyond the 32-bit range.
-ScreenArea clipToScreen(const ScreenArea& m, int32_t screenWidth, int32_t screenHeight) {
-    const int64_t left = std::max<int64_t>(m.x, 0);
-    const int64_t top = std::max<int64_t>(m.y, 0);
-    const int64_t right = std::min<int64_t>(int64_t{m.x} + m.width, screenWidth);
-    const int64_t bottom = std::min<int64_t>(int64_t{m.y} + m.height, screenHeight);
+ScreenArea clipToScreen(const ScreenArea& m, const ScreenArea& screen) {
+    const int64_t left = std::max<int64_t>(m.x, screen.x);
+    const int64_t top = std::max<int64_t>(m.y, screen.y);
+    const int64_t right = std::min(int64_t{m.x} + m.width, int64_t{screen.x} + screen.width);
+    const int64_t bottom = std::min(int64_t{m.y} + m.height, int64_t{screen.y} + screen.height);
     if (m.width <= 0 || m.height <= 0 || right <= left || bottom <= top)
         return ScreenArea{0, 0, 0, 0};
     return ScreenArea{static_cast<int32_t>(left), static_cast<int32_t>(top),
@@ -23,11 +23,10 @@ bool sameArea(const ScreenArea& a, const ScreenArea& b) {
 
 } // namespace
 
-std::vector<ScreenArea> saverScreenAreas(const std::vector<ScreenArea>& monitors, int32_t screenWidth,
-                                         int32_t screenHeight) {
+std::vector<ScreenArea> saverScreenAreas(const std::vector<ScreenArea>& monitors, const ScreenArea& screen) {
     std::vector<ScreenArea> areas;
     for (const ScreenArea& monitor : monitors) {
-        const ScreenArea area = clipToScreen(monitor, screenWidth, screenHeight);
+        const ScreenArea area = clipToScreen(monitor, screen);
         if (area.width == 0)
             continue;
         const bool repeated = std::any_of(areas.begin(), areas.end(),
@@ -35,10 +34,15 @@ std::vector<ScreenArea> saverScreenAreas(const std::vector<ScreenArea>& monitors
         if (!repeated)
             areas.push_back(area);
     }
-    if (areas.empty() && screenWidth > 0 && screenHeight > 0)
-        areas.push_back(ScreenArea{0, 0, screenWidth, screenHeight});
+    if (areas.empty() && screen.width > 0 && screen.height > 0)
+        areas.push_back(screen);
     std::stable_sort(areas.begin(), areas.end(), [](const ScreenArea& a, const ScreenArea& b) {
         return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
     });
     return areas;
+}
+
+ScreenArea viewportOf(const ScreenArea& area, const ScreenArea& screen) {
+    return ScreenArea{area.x - screen.x, screen.y + screen.height - area.y - area.height, area.width,
+                      area.height};
 }
