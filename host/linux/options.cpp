@@ -151,6 +151,15 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             *error = std::string("option '") + arg + "' needs a value (see --help for " + name + ")";
             return nullptr;
         };
+        // An option that takes no value refuses one after '=' (--fullscreen=no).
+        static const char* const kSwitches[] = {"help",       "configure", "fullscreen", "root",
+                                                "no-mirrors", "wayland",   "x11",        "trace"};
+        for (const char* name : kSwitches) {
+            if (isOption(arg, name, &value) && value != nullptr) {
+                *error = std::string("option '") + arg + "' takes no value";
+                return false;
+            }
+        }
         if (isOption(arg, "help", &value) || std::strcmp(arg, "-h") == 0) {
             options->help = true;
         } else if (isOption(arg, "configure", &value) || std::strcmp(arg, "-c") == 0) {
@@ -181,7 +190,7 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 *error = std::string("'") + size + "' is not a window size such as 1280x720";
                 return false;
             }
-        } else if (isOption(arg, "no-mirrors", &value) && value == nullptr) {
+        } else if (isOption(arg, "no-mirrors", &value)) {
             options->mirrors = 0;
         } else if (isOption(arg, "mirrors", &value)) {
             // The value is optional: "--mirrors" alone means on.
@@ -198,13 +207,13 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return false;
             options->display = name;
             noteX11Option(arg);
-        } else if (isOption(arg, "wayland", &value) && value == nullptr) {
+        } else if (isOption(arg, "wayland", &value)) {
             if (!setSystem(WindowSystem::Wayland, arg))
                 return false;
-        } else if (isOption(arg, "x11", &value) && value == nullptr) {
+        } else if (isOption(arg, "x11", &value)) {
             if (!setSystem(WindowSystem::X11, arg))
                 return false;
-        } else if (isOption(arg, "trace", &value) && value == nullptr) {
+        } else if (isOption(arg, "trace", &value)) {
             options->trace = true;
         } else {
             *error = std::string("unknown option '") + arg + "'";
