@@ -85,7 +85,8 @@ case_given_window() {
 }
 
 # Whatever goes wrong is one line on stderr and a non-zero status (2 for a refused option, whose every
-# message the option tests pin); an unstorable settings file stays whole.
+# message the option tests pin); an unstorable settings file stays whole. A Wayland display that does not
+# answer leaves the X display to draw on unless --wayland asks for Wayland alone.
 case_errors() {
     local line
     while IFS='|' read -r status pattern display args vars; do
@@ -99,13 +100,14 @@ case_errors() {
 1|no X display (DISPLAY is not set)|none|--fullscreen
 1|cannot open X display ':999'|:999|--root
 1|zellik -c --mirrors|none|-c
-1|no window 0x7ffff0||--window-id 0x7ffff0
+1|no window 0x7ffff0||--window-id 0x7ffff0|WAYLAND_DISPLAY=wayland-0
+1|compositor '/nonexistent/wayland': No such file||--wayland|WAYLAND_DISPLAY=/nonexistent/wayland
 1|XSCREENSAVER_WINDOW='junk'||--root|XSCREENSAVER_WINDOW=junk
 EOF
     xvfb_stop "$XVFB_PID"
     xvfb_start "$WORK" 320x240x24 -extension GLX
-    line=$(timeout 10 "$ZELLIK" --fullscreen 2>&1)
-    [[ $line == *"no GLX"* ]] || fail "a display without GLX: $line"
+    line=$(WAYLAND_DISPLAY=/nonexistent/wayland timeout 10 "$ZELLIK" --fullscreen 2>&1)
+    [[ $line == *"wayland': No such file"*"X display instead"$'\n'*"no GLX"* ]] || fail "a display without GLX: $line"
     # An unwritable folder, as an ordinary account (permissions do not stop root, who then cleans up).
     local nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     "${nobody[@]}" true || { note "SKIP: no ordinary account can run programs here"; return; }
