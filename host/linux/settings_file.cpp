@@ -100,21 +100,26 @@ std::string settingsFilePath() {
 
 bool readSettingsFile(const std::string& path, std::string* text, std::string* error) {
     text->clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return true;
         *error = describe("cannot read settings file", path, errno);
         return false;
     }
     char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text->append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        *error = describe("cannot read settings file", path, EIO);
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+        if (n > 0)
+            text->append(buffer, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            break;
+    }
+    // The cause as the system gives it: a folder in the file's place is "Is a directory".
+    const int failure = errno;
+    close(fd);
+    if (n < 0) {
+        *error = describe("cannot read settings file", path, failure);
         return false;
     }
     return true;

@@ -211,12 +211,17 @@ TEST_F(SettingsFile, ReadsNameEachProblemOnce) {
                   start + "\"UseMirrors\" in [" + kSaverSection + "] is \"x" + notANumber + "1\n");
 }
 
-// A file where the settings directory should be: no store, a clear error.
-TEST_F(SettingsFile, AFileInTheWayIsAnError) {
+// A file where the settings directory should be, or a folder where the file
+// should be: no store, an error that names it and its real cause.
+TEST_F(SettingsFile, SomethingInTheWayIsAnError) {
     std::ofstream(directory + "/zellik") << "not a directory";
     std::string error;
     EXPECT_FALSE(writeSaverSettings(SaverSettings{}, &error));
-    EXPECT_NE(error.find(directory + "/zellik"), std::string::npos) << error;
+    EXPECT_EQ(error, "cannot use settings directory " + directory + "/zellik: Not a directory");
+    std::filesystem::remove(directory + "/zellik");
+    std::filesystem::create_directories(path());
+    EXPECT_FALSE(writeSaverSettings(SaverSettings{}, &error));
+    EXPECT_EQ(error, "cannot read settings file " + path() + ": Is a directory");
 }
 
 } // namespace
