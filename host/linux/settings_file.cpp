@@ -43,6 +43,20 @@ bool makeDirectories(const std::string& directory, std::string* error) {
     return true;
 }
 
+// The file a path names, through any symbolic links (a dotfile manager keeps
+// the settings file as one): replacing that file keeps the links.
+std::string linkTarget(std::string path) {
+    char target[4096];
+    for (int hops = 0; hops < 40; ++hops) {
+        const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        if (n < 0)
+            break;
+        target[n] = '\0';
+        path = target[0] == '/' ? std::string(target) : directoryOf(path) + "/" + target;
+    }
+    return path;
+}
+
 bool writeAll(int fd, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
@@ -125,7 +139,8 @@ bool readSettingsFile(const std::string& path, std::string* text, std::string* e
     return true;
 }
 
-bool replaceSettingsFile(const std::string& path, const std::string& text, std::string* error) {
+bool replaceSettingsFile(const std::string& named, const std::string& text, std::string* error) {
+    const std::string path = linkTarget(named);
     const std::string directory = directoryOf(path);
     if (!makeDirectories(directory, error))
         return false;
