@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Zellik needs, builds it and shows it: the live saver in a
-# window where there is a display, otherwise the preview pictures rendered
-# headless into build/preview/ (docs/ keeps the committed ones).
+# window where there is a display (Wayland or X11), otherwise the preview
+# pictures rendered headless into build/preview/ (docs/ keeps the committed ones).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -10,7 +10,8 @@ bash scripts/install-deps.sh $(preset_lists linux)
 build_preset linux
 
 saver=build/linux/host/linux/zellik
-if [ -n "${DISPLAY:-}" ] && [ -x "$saver" ]; then
+# A Wayland desktop without Xwayland has WAYLAND_DISPLAY alone.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$saver" ]; then
   echo "== running $saver (close the window to stop)"
   exec "$saver" "$@"
 fi

@@ -1,7 +1,7 @@
 # A private, headless sway (pixman, no input devices) for the Wayland tests and benchmarks, sourced.
 #   sway_start [1]          HEADLESS-1 1280x720, HEADLESS-2 1600x1200 at scale 2 to its right (or the first alone)
 #   sway_spawn NAME CMD...  CMD in the background, its PID in SWAY_SPAWNED, output in $SWAY_FILES/NAME.out, .err
-#   as_sway CMD...          CMD in the foreground, as the session's account (as root: zellik-test)
+#   as_sway CMD...          CMD in the foreground, as the session's account (the caller's; as root: zellik-test)
 #   sway_stop               ends sway, removes its files
 SWAY_PID="" SWAY_DIR="" SWAY_ACCOUNT=$(id -un)
 [ "$SWAY_ACCOUNT" != root ] || SWAY_ACCOUNT=zellik-test
@@ -25,9 +25,11 @@ sway_spawn() {
 
 sway_start() {
     command -v sway >/dev/null && command -v swaymsg >/dev/null || { echo "SKIP: sway is not installed"; exit 77; }
-    id "$SWAY_ACCOUNT" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$SWAY_ACCOUNT"
-    setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups true ||
-        { echo "SKIP: the account $SWAY_ACCOUNT cannot run programs here"; exit 77; }
+    if [ "$SWAY_ACCOUNT" != "$(id -un)" ]; then # only root switches accounts
+        id "$SWAY_ACCOUNT" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$SWAY_ACCOUNT"
+        setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups true ||
+            { echo "SKIP: the account $SWAY_ACCOUNT cannot run programs here"; exit 77; }
+    fi
     SWAY_DIR=$(mktemp -d /tmp/zellik-sway.XXXXXX)
     SWAY_FILES=$SWAY_DIR/files
     mkdir -p "$SWAY_DIR/runtime" "$SWAY_FILES" "$SWAY_DIR/home/.config" "$SWAY_DIR/home/.cache"

@@ -2,8 +2,11 @@
 //
 // What the program does before a host takes over:
 //  [x] options                     host/linux/options.cpp, one parse for both window systems
-//  [x] --wayland / --x11           force one; otherwise Wayland when WAYLAND_DISPLAY is set
-//  [x] X11-only options            --window-id, --root and --display under Wayland: one line, status 2
+//  [x] --wayland / --x11           force one; otherwise Wayland when WAYLAND_DISPLAY is set, and
+//                                  X11 (with a note) when that compositor does not answer and
+//                                  DISPLAY is set
+//  [x] X11-only options            --window-id, --root and --display choose X11; with --wayland
+//                                  they are refused in one line, status 2
 //  [x] settings                    $XDG_CONFIG_HOME/zellik/zellik.ini, the registry's keys as sections
 //  [x] -c                          the GTK settings dialog; -c --mirrors on|off stores without one
 //  [x] the saver                   host/x11/frame_loop.cpp (Xlib + GLX) or
@@ -18,8 +21,10 @@
 #include "host/wayland/wayland_saver.h"
 #include "host/x11/frame_loop.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -57,7 +62,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zellik: %s\n", error.c_str());
         return 2;
     }
-    if (system == WindowSystem::Wayland)
-        return runWaylandSaver(options, &settings);
+    if (system == WindowSystem::Wayland) {
+        const int status = runWaylandSaver(options, &settings);
+        if (status != kNoCompositor)
+            return status;
+        // A WAYLAND_DISPLAY left over from another session (tmux, the user's
+        // systemd environment) beside a working DISPLAY: the X display it is,
+        // unless --wayland asked for Wayland alone.
+        const int cause = errno;
+        const char* name = std::getenv("WAYLAND_DISPLAY");
+        const char* xDisplay = std::getenv("DISPLAY");
+        const bool toX11 =
+            options.system == WindowSystem::Automatic && xDisplay != nullptr && xDisplay[0] != '\0';
+        std::fprintf(stderr, "zellik: cannot connect to the Wayland compositor '%s': %s%s\n",
+                     name != nullptr ? name : "wayland-0", std::strerror(cause),
+                     toX11 ? "; drawing on the X display instead" : "");
+        if (!toX11)
+            return 1;
+    }
     return runSaverWindow(options, &settings);
 }

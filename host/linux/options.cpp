@@ -1,8 +1,10 @@
 #include "host/linux/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 const char kUsage[] =
     "Usage: zellik [OPTION]...\n"
@@ -22,7 +24,9 @@ const char kUsage[] =
     "existing window or the root window no input ends it; SIGTERM, SIGINT or the\n"
     "window's destruction does.\n"
     "\n"
-    "Window system (default: Wayland when WAYLAND_DISPLAY is set, otherwise X11):\n"
+    "Window system (default: X11 for --window-id, --root or --display; otherwise\n"
+    "Wayland when WAYLAND_DISPLAY is set, and X11 when that compositor does not\n"
+    "answer but DISPLAY is set; otherwise X11):\n"
     "  --wayland              draw on the Wayland compositor of $WAYLAND_DISPLAY\n"
     "  --x11                  draw on the X display\n"
     "  --display NAME         the X display to use (default $DISPLAY)\n"
@@ -151,6 +155,16 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             *error = std::string("option '") + arg + "' needs a value (see --help for " + name + ")";
             return nullptr;
         };
+        // An option that takes no value refuses one after '=' (--fullscreen=no).
+        static const char* const kSwitches[] = {"help",       "configure", "fullscreen", "root",
+                                                "no-mirrors", "wayland",   "x11",        "trace"};
+        const auto takesValue = [&](const char* name) {
+            return isOption(arg, name, &value) && value != nullptr;
+        };
+        if (std::any_of(std::begin(kSwitches), std::end(kSwitches), takesValue)) {
+            *error = std::string("option '") + arg + "' takes no value";
+            return false;
+        }
         if (isOption(arg, "help", &value) || std::strcmp(arg, "-h") == 0) {
             options->help = true;
         } else if (isOption(arg, "configure", &value) || std::strcmp(arg, "-c") == 0) {
@@ -181,7 +195,7 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 *error = std::string("'") + size + "' is not a window size such as 1280x720";
                 return false;
             }
-        } else if (isOption(arg, "no-mirrors", &value) && value == nullptr) {
+        } else if (isOption(arg, "no-mirrors", &value)) {
             options->mirrors = 0;
         } else if (isOption(arg, "mirrors", &value)) {
             // The value is optional: "--mirrors" alone means on.
@@ -198,13 +212,13 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return false;
             options->display = name;
             noteX11Option(arg);
-        } else if (isOption(arg, "wayland", &value) && value == nullptr) {
+        } else if (isOption(arg, "wayland", &value)) {
             if (!setSystem(WindowSystem::Wayland, arg))
                 return false;
-        } else if (isOption(arg, "x11", &value) && value == nullptr) {
+        } else if (isOption(arg, "x11", &value)) {
             if (!setSystem(WindowSystem::X11, arg))
                 return false;
-        } else if (isOption(arg, "trace", &value) && value == nullptr) {
+        } else if (isOption(arg, "trace", &value)) {
             options->trace = true;
         } else {
             *error = std::string("unknown option '") + arg + "'";
@@ -217,11 +231,13 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
 bool chooseWindowSystem(const Options& options, const char* waylandDisplay, WindowSystem* chosen,
                         std::string* error) {
     WindowSystem system = options.system;
+    // An option that names an X11 window or display means X11: an X11 program
+    // that starts the saver under Xwayland passes WAYLAND_DISPLAY on.
+    const bool wayland = waylandDisplay != nullptr && waylandDisplay[0] != '\0' && options.x11Option.empty();
     if (system == WindowSystem::Automatic)
-        system = waylandDisplay != nullptr && waylandDisplay[0] != '\0' ? WindowSystem::Wayland
-                                                                        : WindowSystem::X11;
+        system = wayland ? WindowSystem::Wayland : WindowSystem::X11;
     if (system == WindowSystem::Wayland && !options.x11Option.empty()) {
-        *error = "'" + options.x11Option + "' works on X11 only; add --x11 to use the X display";
+        *error = "'" + options.x11Option + "' works on X11 only, not with --wayland";
         return false;
     }
     *chosen = system;

@@ -13,7 +13,7 @@ enum class WindowKind {
 };
 
 enum class WindowSystem {
-    Automatic, // Wayland when WAYLAND_DISPLAY is set, otherwise X11
+    Automatic, // X11 for an X11-only option, else Wayland when WAYLAND_DISPLAY is set
     Wayland,   // --wayland
     X11,       // --x11
 };
@@ -36,9 +36,9 @@ struct Options {
 bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error);
 
 // The window system a run draws on: the one forced by --wayland or --x11,
-// otherwise Wayland when waylandDisplay (the value of WAYLAND_DISPLAY) is set
-// and not empty. False with one line in error when the options name an X11
-// window or display and the run is on Wayland.
+// otherwise X11 when the options name an X11 window or display, otherwise
+// Wayland when waylandDisplay (the value of WAYLAND_DISPLAY) is set and not
+// empty. False with one line in error for an X11-only option with --wayland.
 bool chooseWindowSystem(const Options& options, const char* waylandDisplay, WindowSystem* chosen,
                         std::string* error);
 

@@ -43,6 +43,20 @@ bool makeDirectories(const std::string& directory, std::string* error) {
     return true;
 }
 
+// The file a path names, through any symbolic links (a dotfile manager keeps
+// the settings file as one): replacing that file keeps the links.
+std::string linkTarget(std::string path) {
+    char target[4096];
+    for (int hops = 0; hops < 40; ++hops) {
+        const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        if (n < 0)
+            break;
+        target[n] = '\0';
+        path = target[0] == '/' ? std::string(target) : directoryOf(path) + "/" + target;
+    }
+    return path;
+}
+
 bool writeAll(int fd, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
@@ -100,27 +114,33 @@ std::string settingsFilePath() {
 
 bool readSettingsFile(const std::string& path, std::string* text, std::string* error) {
     text->clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return true;
         *error = describe("cannot read settings file", path, errno);
         return false;
     }
     char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text->append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        *error = describe("cannot read settings file", path, EIO);
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+        if (n > 0)
+            text->append(buffer, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            break;
+    }
+    // The cause as the system gives it: a folder in the file's place is "Is a directory".
+    const int failure = errno;
+    close(fd);
+    if (n < 0) {
+        *error = describe("cannot read settings file", path, failure);
         return false;
     }
     return true;
 }
 
-bool replaceSettingsFile(const std::string& path, const std::string& text, std::string* error) {
+bool replaceSettingsFile(const std::string& named, const std::string& text, std::string* error) {
+    const std::string path = linkTarget(named);
     const std::string directory = directoryOf(path);
     if (!makeDirectories(directory, error))
         return false;

@@ -13,9 +13,10 @@ std::string settingsFilePath();
 // stays empty); any other failure is, with error set to one line.
 bool readSettingsFile(const std::string& path, std::string* text, std::string* error);
 
-// Replaces the file with text: a temporary file beside it, flushed to disk,
-// then renamed over it, so that a reader or a crash sees either the old file
-// or the new one, never a part. Creates the directory when missing. On
+// Replaces the file with text (the file a symbolic link names, keeping the
+// link): a temporary file beside it, flushed to disk, then renamed over it,
+// so that a reader or a crash sees either the old file or the new one, never
+// a part. Creates the directory when missing. On
 // failure the old file is untouched and error holds one line.
 bool replaceSettingsFile(const std::string& path, const std::string& text, std::string* error);
 

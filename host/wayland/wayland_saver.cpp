@@ -32,8 +32,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <poll.h>
 #include <string>
 #include <vector>
@@ -220,12 +218,8 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
     run.settings = settings;
     run.fullScreen = options.kind == WindowKind::FullScreen;
     run.display = wl_display_connect(nullptr);
-    if (run.display == nullptr) {
-        const char* name = std::getenv("WAYLAND_DISPLAY");
-        std::fprintf(stderr, "zellik: cannot connect to the Wayland compositor '%s': %s\n",
-                     name != nullptr ? name : "wayland-0", std::strerror(errno));
-        return 1;
-    }
+    if (run.display == nullptr)
+        return kNoCompositor;
     if (!run.fullScreen)
         run.keyContext = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
 

@@ -5,3 +5,7 @@
 #include "host/linux/options.h"
 
 int runWaylandSaver(const Options& options, SaverSettings* settings);
+
+// What runWaylandSaver returns when no compositor answers: nothing was shown
+// or printed, and errno says why.
+constexpr int kNoCompositor = -1;

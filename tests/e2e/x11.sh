@@ -14,6 +14,10 @@ quiet_end() { # NAME SECONDS: ended with 0, nothing on stderr
     [ ! -s "$WORK/$1.err" ] || fail "$1: stderr: $(cat "$WORK/$1.err")"
 }
 cursor() { timeout 10 "$ZELLIK_TEST_WINDOW" cursor -; }
+need_root() { # WHAT: sets ROOT to run a command as root (sudo when that asks no password), or skips
+    ROOT=()
+    [ "$(id -u)" = 0 ] || { sudo -n true 2>/dev/null && ROOT=(sudo -n); } || skip "$1 needs root, and sudo asks for a password"
+}
 window_named() { xdo search --sync --onlyvisible --name "^$1\$" | head -n1; }
 size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
@@ -85,7 +89,8 @@ case_given_window() {
 }
 
 # Whatever goes wrong is one line on stderr and a non-zero status (2 for a refused option, whose every
-# message the option tests pin); an unstorable settings file stays whole.
+# message the option tests pin); an unstorable settings file stays whole. A Wayland display that does not
+# answer leaves the X display to draw on unless --wayland asks for Wayland alone.
 case_errors() {
     local line
     while IFS='|' read -r status pattern display args vars; do
@@ -99,15 +104,17 @@ case_errors() {
 1|no X display (DISPLAY is not set)|none|--fullscreen
 1|cannot open X display ':999'|:999|--root
 1|zellik -c --mirrors|none|-c
-1|no window 0x7ffff0||--window-id 0x7ffff0
+1|no window 0x7ffff0||--window-id 0x7ffff0|WAYLAND_DISPLAY=wayland-0
+1|compositor '/nonexistent/wayland': No such file||--wayland|WAYLAND_DISPLAY=/nonexistent/wayland
 1|XSCREENSAVER_WINDOW='junk'||--root|XSCREENSAVER_WINDOW=junk
 EOF
     xvfb_stop "$XVFB_PID"
     xvfb_start "$WORK" 320x240x24 -extension GLX
-    line=$(timeout 10 "$ZELLIK" --fullscreen 2>&1)
-    [[ $line == *"no GLX"* ]] || fail "a display without GLX: $line"
+    line=$(WAYLAND_DISPLAY=/nonexistent/wayland timeout 10 "$ZELLIK" --fullscreen 2>&1)
+    [[ $line == *"wayland': No such file"*"X display instead"$'\n'*"no GLX"* ]] || fail "a display without GLX: $line"
     # An unwritable folder, as an ordinary account (permissions do not stop root, who then cleans up).
-    local nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    local nobody=()
+    [ "$(id -u)" != 0 ] || nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     "${nobody[@]}" true || { note "SKIP: no ordinary account can run programs here"; return; }
     host_set UseMirrors 1
     cp "$INI" "$WORK/before.ini"
@@ -147,16 +154,16 @@ case_config_dialog() {
     done
 }
 
-# xscreensaver's daemon (run by an ordinary account) runs "GL: PROGRAM --root" (by default a copy of the
-# saver) when activated, and ends it when deactivated.
+# xscreensaver's daemon (run by an ordinary account: the caller's, or as root zellik-test) runs
+# "GL: PROGRAM --root" (by default a copy of the saver) when activated, and ends it when deactivated.
 case_xscreensaver() {
     command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
-    local account=$(id -un) program=${1:-$WORK/zellik}
-    [ "$account" != root ] || account=zellik-test
+    local account=$(id -un) program=${1:-$WORK/zellik} switch=()
+    [ "$account" != root ] || account=zellik-test switch=(setpriv --reuid=zellik-test --regid=zellik-test --init-groups)
     id "$account" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$account"
-    setpriv --reuid="$account" --regid="$account" --init-groups true || skip "an ordinary account cannot run programs here"
-    HOME_OF_ACCOUNT=$(getent passwd "$account" | cut -d: -f6) ACCOUNT=$account
-    as_account() { setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups env -i HOME="$HOME_OF_ACCOUNT" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
+    "${switch[@]}" true || skip "an ordinary account cannot run programs here"
+    HOME_OF_ACCOUNT=$(getent passwd "$account" | cut -d: -f6)
+    as_account() { "${switch[@]}" env -i HOME="$HOME_OF_ACCOUNT" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
     [ -n "${1:-}" ] || { cp "$ZELLIK" "$program" && chmod 755 "$program"; }
     [ ! -e "$HOME_OF_ACCOUNT/.xscreensaver" ] || mv "$HOME_OF_ACCOUNT/.xscreensaver" "$WORK/saved"
     at_exit 'rm -f "$HOME_OF_ACCOUNT/.xscreensaver"; [ ! -e "$WORK/saved" ] || mv "$WORK/saved" "$HOME_OF_ACCOUNT/.xscreensaver"'
@@ -164,7 +171,7 @@ case_xscreensaver() {
         'unfade: False' 'dpmsEnabled: False' "programs: GL: $program --root \\n" >"$HOME_OF_ACCOUNT/.xscreensaver"
     chown "$account" "$HOME_OF_ACCOUNT/.xscreensaver"
     as_account xscreensaver -no-splash >"$WORK/daemon.log" 2>&1 &
-    BACKGROUND_PIDS+=("$!") # setpriv execs: this is the daemon itself
+    BACKGROUND_PIDS+=("$!") # setpriv and env exec: this is the daemon itself
     wait_until 100 as_account timeout 5 xscreensaver-command -version >/dev/null 2>&1
     as_account timeout 10 xscreensaver-command -activate >/dev/null 2>&1 || fail "activate: $(cat "$WORK/daemon.log")"
     local pattern="^([^ ]*/)?${program##*/} --root$"
@@ -179,24 +186,25 @@ case_xscreensaver() {
 # The .deb installed: xscreensaver runs "zellik" by name; removed: none of its files stay.
 case_deb() {
     local deb
-    deb=$(ls "$ZELLIK_DIST"/zellik_*_amd64.deb 2>/dev/null) && [ "$(id -u)" = 0 ] ||
-        skip "no package in $ZELLIK_DIST (scripts/package.sh), or not root"
-    dpkg -i "$deb" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
-    at_exit 'dpkg -r zellik >/dev/null 2>&1'
+    deb=$(ls "$ZELLIK_DIST"/zellik_*_amd64.deb 2>/dev/null) || skip "no package in $ZELLIK_DIST (scripts/package.sh)"
+    need_root "dpkg -i"
+    "${ROOT[@]}" dpkg -i "$deb" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
+    at_exit '"${ROOT[@]}" dpkg -r zellik >/dev/null 2>&1'
     dpkg -L zellik | while read -r file; do [ ! -f "$file" ] || echo "$file"; done >"$WORK/files"
     [ "$(grep -c . "$WORK/files")" -ge 5 ] && grep -qx /usr/libexec/xscreensaver/zellik "$WORK/files" ||
         fail "installed: $(cat "$WORK/files")"
     case_xscreensaver zellik
-    dpkg -r zellik >/dev/null || fail "dpkg -r"
+    "${ROOT[@]}" dpkg -r zellik >/dev/null || fail "dpkg -r"
     while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -r"; done <"$WORK/files"
 }
 
 # Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; a key ends it.
 case_monitors() {
-    command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] &&
-        [ "$(id -u)" = 0 ] || skip "Xorg with its dummy driver (as root) and xrandr are needed"
+    command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+        skip "Xorg with its dummy driver and xrandr are needed"
+    need_root "Xorg's dummy driver"
     xvfb_stop "$XVFB_PID"
-    x_start "$WORK" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
+    x_start "$WORK" "${ROOT[@]}" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
     xrandr --addmode DUMMY1 1024x768 2>/dev/null
     xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
         fail "xrandr could not make two monitors"

@@ -166,7 +166,8 @@ TEST_F(SettingsFile, PathFollowsXdgConfigHomeThenHome) {
 
 // A store swaps the whole file: a reader that opened the old file keeps
 // reading all of it, the path shows the new one with the user's permissions,
-// no temporary file is left, and what was stored is read back.
+// no temporary file is left, and what was stored is read back. A file kept
+// as a link (by a dotfile manager) stays one, and the file it names changes.
 TEST_F(SettingsFile, StoreReplacesTheFileWhole) {
     SaverSettings settings{};
     readSaverSettings(&settings);
@@ -177,6 +178,11 @@ TEST_F(SettingsFile, StoreReplacesTheFileWhole) {
     const perms mode = perms::owner_read | perms::owner_write | perms::group_read;
     std::filesystem::permissions(path(), mode);
     for (uint32_t value : {0u, 1u}) {
+        if (value == 1) {
+            std::filesystem::create_directory(directory + "/dotfiles");
+            std::filesystem::rename(path(), directory + "/dotfiles/zellik.ini");
+            std::filesystem::create_symlink("../dotfiles/zellik.ini", path());
+        }
         std::ifstream reader(path(), std::ios::binary);
         const std::string old = contents();
         settings.useMirrors = value;
@@ -189,6 +195,7 @@ TEST_F(SettingsFile, StoreReplacesTheFileWhole) {
         readSaverSettings(&stored);
         EXPECT_EQ(stored.useMirrors, value);
         EXPECT_EQ(std::filesystem::status(path()).permissions(), mode);
+        EXPECT_EQ(std::filesystem::is_symlink(path()), value == 1);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory + "/zellik"), {}), 1);
     }
 }
@@ -211,12 +218,17 @@ TEST_F(SettingsFile, ReadsNameEachProblemOnce) {
                   start + "\"UseMirrors\" in [" + kSaverSection + "] is \"x" + notANumber + "1\n");
 }
 
-// A file where the settings directory should be: no store, a clear error.
-TEST_F(SettingsFile, AFileInTheWayIsAnError) {
+// A file where the settings directory should be, or a folder where the file
+// should be: no store, an error that names it and its real cause.
+TEST_F(SettingsFile, SomethingInTheWayIsAnError) {
     std::ofstream(directory + "/zellik") << "not a directory";
     std::string error;
     EXPECT_FALSE(writeSaverSettings(SaverSettings{}, &error));
-    EXPECT_NE(error.find(directory + "/zellik"), std::string::npos) << error;
+    EXPECT_EQ(error, "cannot use settings directory " + directory + "/zellik: Not a directory");
+    std::filesystem::remove(directory + "/zellik");
+    std::filesystem::create_directories(path());
+    EXPECT_FALSE(writeSaverSettings(SaverSettings{}, &error));
+    EXPECT_EQ(error, "cannot read settings file " + path() + ": Is a directory");
 }
 
 } // namespace
