@@ -62,6 +62,24 @@ bool readPng(const char* path, Picture* picture) {
     return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0; // frees the image
 }
 
+namespace {
+
+// The largest channel difference of a's pixel at (x, y) from the nearest in
+// colour of b's pixels around it.
+int nearestDifference(const Picture& a, const Picture& b, int x, int y) {
+    int nearest = 255;
+    for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, a.height - 1); ++ny)
+        for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, a.width - 1); ++nx) {
+            int worst = 0;
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(a.at(x, y)[c] - b.at(nx, ny)[c]));
+            nearest = std::min(nearest, worst);
+        }
+    return nearest;
+}
+
+} // namespace
+
 long differingPixels(const Picture& p, const Picture& reference, Picture* difference) {
     if (p.width != reference.width || p.height != reference.height)
         return long(p.width) * p.height + 1;
@@ -69,17 +87,11 @@ long differingPixels(const Picture& p, const Picture& reference, Picture* differ
     long differing = 0;
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
-            int nearest = 255;
-            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, p.height - 1); ++ny)
-                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, p.width - 1); ++nx) {
-                    int worst = 0;
-                    for (int c = 0; c < 3; ++c)
-                        worst = std::max(worst, std::abs(p.at(x, y)[c] - reference.at(nx, ny)[c]));
-                    nearest = std::min(nearest, worst);
-                }
-            unsigned char* out = &difference->rgba[(size_t(y) * size_t(p.width) + size_t(x)) * 4];
-            const bool differs = nearest > kShadeTolerance;
+            // Both ways: a line that is gone has no match in the frame drawn.
+            const bool differs = std::max(nearestDifference(p, reference, x, y),
+                                          nearestDifference(reference, p, x, y)) > kShadeTolerance;
             differing += differs;
+            unsigned char* out = &difference->rgba[(size_t(y) * size_t(p.width) + size_t(x)) * 4];
             for (int c = 0; c < 3; ++c)
                 out[c] =
                     differs
