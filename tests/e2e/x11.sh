@@ -58,11 +58,13 @@ case_given_window() {
         set -- $how
         HOST_PID=""
         if [ -n "${3:-}" ]; then
-            "$ZELLIK_TEST_WINDOW" "$3" 320x240 >"$WORK/host.id" &
+            # A file per row: the helper empties its file only once it runs, and an earlier row's would
+            # hand on the id of a window that is gone.
+            "$ZELLIK_TEST_WINDOW" "$3" 320x240 >"$WORK/$1.id" &
             HOST_PID=$!
             BACKGROUND_PIDS+=("$HOST_PID")
-            wait_until 50 test -s "$WORK/host.id"
-            HOST_ID=$(cat "$WORK/host.id")
+            wait_until 50 test -s "$WORK/$1.id"
+            HOST_ID=$(cat "$WORK/$1.id")
             hex=$(printf '0x%x' "$HOST_ID")
         fi
         case $1 in
