@@ -248,6 +248,7 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
 
     std::string trace(options.trace ? 4096 : 0, '\0');
     int64_t frame = 0;
+    stopSignalsToLoop();
     while (!stopping(run)) {
         handleEvents(&run, 0);
         checkKeyboardFocus(&run);

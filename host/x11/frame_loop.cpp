@@ -139,6 +139,7 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     const bool switching = windows.size() > 1;
     if (!made)
         std::fprintf(stderr, "zellik: out of memory for the scene\n");
+    stopSignalsToLoop();
     while (made && !stopping(run)) {
         handlePendingEvents(display, &run);
         if (stopping(run))

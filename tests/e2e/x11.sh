@@ -51,7 +51,8 @@ case_own_window() {
 }
 
 # A window someone else made (hex or decimal id, single-buffered through a child, $XSCREENSAVER_WINDOW,
-# the root): drawn only there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly.
+# the root): drawn only there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly, and
+# TERM does while the X server is stopped.
 case_given_window() {
     local how hex
     for how in "hex TERM create" "decimal KILL create" "single KILL create-single" "env INT create" "root TERM"; do
@@ -84,6 +85,7 @@ case_given_window() {
         quiet_end "$1" 3 # the context's teardown may take a while on a loaded machine
         [ -z "$HOST_PID" ] || kill -KILL "$HOST_PID" 2>/dev/null
     done
+    stopped_server "$XVFB_PID"
 }
 
 # Whatever goes wrong is one line on stderr and a non-zero status (2 for a refused option, whose every
