@@ -59,8 +59,9 @@ void handleEvents(WaylandRun* run, int32_t milliseconds) {
         if (wl_display_dispatch_pending(display) < 0)
             return;
     }
-    // EAGAIN: the compositor is slow to read; the rest goes with a later flush.
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+    // EAGAIN: the compositor is slow to read; the rest goes with a later
+    // flush. EPIPE: it has gone, and the read below takes the hang-up.
+    if (wl_display_flush(display) < 0 && errno != EAGAIN && errno != EPIPE) {
         wl_display_cancel_read(display);
         return;
     }
