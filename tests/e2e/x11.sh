@@ -195,7 +195,8 @@ case_deb() {
     while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -r"; done <"$WORK/files"
 }
 
-# Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; a key ends it.
+# Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; one turned off takes
+# only its own window, one turned on gets one; a key ends it.
 case_monitors() {
     command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] &&
         [ "$(id -u)" = 0 ] || skip "Xorg with its dummy driver (as root) and xrandr are needed"
@@ -206,6 +207,13 @@ case_monitors() {
         fail "xrandr could not make two monitors"
     started_with_picture left kaleidoscope 1280x720+0+0
     expect_picture right kaleidoscope 1024x768+1280+0
+    local both=$(xdo search --name '^Zellik$') left
+    xrandr --output DUMMY1 --off
+    for _ in $(seq 50); do left=$(xdo search --name '^Zellik$') && [ "$(wc -l <<<"$left")" = 1 ] && break; sleep 0.1; done
+    [ "$(wc -l <<<"$left")" = 1 ] && grep -qx "$left" <<<"$both" && [ "$(size_of "$left")" = 1280x720 ] ||
+        fail "DUMMY1 off: windows $left, of $both"
+    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
+    expect_picture again kaleidoscope 1024x768+1280+0
     key
     ends_within "a key" 1
 }
