@@ -9,10 +9,15 @@
 #    SECONDS measured after a 3-second settle, ROUNDS times. Frames are the
 #    lines of --trace; CPU is the user + system time of the program (llvmpipe's
 #    threads included) and of the server (sway or Xvfb), read from /proc.
-# 2. Process start to the first frame on every output, ROUNDS times: sway with
-#    the two test outputs (1280x720 at scale 1, 1600x1200 at scale 2). The start
-#    is the time taken just before exec, the first frame the first commit of a
-#    buffer on each output's surface, both from the protocol log (WAYLAND_DEBUG).
+# 2. Process start to the first frame, ROUNDS times each, on the same one-output
+#    sway and Xvfb, one host after the other: from the time taken just before
+#    exec to the first line of --trace (written once the first frame is swapped).
+# 3. Process start to the first frame on every output, ROUNDS times: sway with
+#    the two test outputs (1280x720 at scale 1, 1600x1200 at scale 2); then an
+#    output added 3 s later (`swaymsg create_output`, HEADLESS-3), from the
+#    command to its first frame. The first frame is the first commit of a buffer
+#    on each output's surface, from the protocol log (WAYLAND_DEBUG); each round
+#    has a fresh sway.
 #
 # Prints markdown tables. Packages: scripts/packages-wayland.txt and xvfb.
 # Program: ZELLIK_BIN (default build/linux/host/linux/zellik).
@@ -36,7 +41,7 @@ XVFB_PID=""
 work=$(mktemp -d /tmp/zellik-wayland-bench.XXXXXX)
 finish() {
   [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
-  sway_stop
+  sway_stop || true # sway may be gone already
   rm -rf "$work"
 }
 trap finish EXIT
@@ -81,6 +86,14 @@ cpu_round() {
   wait "$wayland" "$x11" || true
 }
 
+# first_frame HOST COMMAND...: milliseconds from the exec of the saver on HOST
+# (wayland or x11), started by COMMAND, to its first trace line; the saver then
+# ends on the closed pipe.
+first_frame() {
+  "${@:2}" bash -c 'echo "$EPOCHREALTIME"; exec "$@"' first "$zellik" "--$1" --fullscreen --trace |
+    { read -r start && read -r _ && echo "$start $EPOCHREALTIME"; } | awk '{ printf "%.0f\n", ($2 - $1) * 1000 }'
+}
+
 echo "== CPU per frame at 1280x720 ($rounds rounds of $seconds s each; load $(cut -d' ' -f1-3 /proc/loadavg))" >&2
 : >"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -89,7 +102,12 @@ for _ in $(seq 50); do grep -q '^[0-9]' "$work/display" && break; sleep 0.1; don
 display=":$(head -n1 "$work/display")"
 sway_start 1
 for _ in $(seq "$rounds"); do cpu_round; done >"$work/cpu.txt"
-sway_stop
+echo "== start to the first frame, one output ($rounds rounds)" >&2
+for _ in $(seq "$rounds"); do
+  echo "wayland $(first_frame wayland as_sway)"
+  echo "x11 $(first_frame x11 env XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" DISPLAY="$display")"
+done >"$work/one.txt"
+sway_stop || true # sway may be gone already
 echo
 echo "| host (1280x720, llvmpipe) | frames/s | program CPU ms/frame | server CPU ms/frame | runs |"
 echo "|---|---|---|---|---|"
@@ -97,20 +115,35 @@ for host in wayland x11; do
   sort -k3 -n "$work/cpu.txt" | awk -v h="$host" '$1 == h { i = n++; f[i] = $2; p[i] = $3; s[i] = $4 }
     END { m = int(n / 2); printf "| %s | %s | %s (%s–%s) | %s | %d |\n", h, f[m], p[m], p[0], p[n - 1], s[m], n }'
 done
+# median_rows FILE: "| NAME | median | all |" for the lines "NAME ms" of FILE
+median_rows() {
+  sort -k1,1 -k2n "$1" | awk '{ v[$1] = v[$1] (v[$1] ? ", " : "") $2; a[$1, c[$1]++] = $2 }
+    END { for (o in c) printf "| %s | %s | %s |\n", o, a[o, int(c[o] / 2)], v[o] }' | sort
+}
+echo
+echo "| host, one 1280x720 output | start → first trace line, ms (median) | all rounds |"
+echo "|---|---|---|"
+median_rows "$work/one.txt"
 
 echo "== start to the first frame on every output ($rounds rounds)" >&2
-sway_start 2
 for round in $(seq "$rounds"); do
+  sway_start 2
   sway_spawn first sh -c 'date +%s%6N >&2; exec env WAYLAND_DEBUG=1 "$0" --fullscreen' "$zellik"
-  sleep 6
+  sleep 3
+  added=$(date +%s%6N)
+  as_sway swaymsg create_output >/dev/null
+  sleep 3
   kill "$SWAY_SPAWNED"
   wait "$SWAY_SPAWNED" || true
+  cp "$SWAY_FILES/first.err" "$work/first.err"
+  sway_stop || true # sway may be gone already
   # The protocol log stamps messages with the real-time clock in microseconds,
   # kept in 32 bits, printed as milliseconds.
-  python3 - "$SWAY_FILES/first.err" <<'EOF'
+  python3 - "$work/first.err" "$added" <<'EOF'
 import re, sys
 lines = open(sys.argv[1]).read().splitlines()
 start = (int(lines[0]) % 2**32) / 1000
+added = (int(sys.argv[2]) % 2**32) / 1000
 names, toplevel_output, surface_of, first = {}, {}, {}, {}
 for line in lines[1:]:
     m = re.match(r'\[\s*([\d.]+)\]\s+(->\s+)?(\S+?)\.(\w+)\((.*)\)', line)
@@ -130,12 +163,13 @@ for line in lines[1:]:
     elif msg == 'attach' and obj in first and first[obj][1] is None:
         first[obj][1] = t
 for output, t in first.values():
-    ms = (t - start) % 4294967.296 if t is not None else float('nan')
-    print(f"{names.get(output, output)} {ms:.0f}")
+    name = names.get(output, output)
+    since = added if name == 'HEADLESS-3' else start
+    ms = (t - since) % 4294967.296 if t is not None else float('nan')
+    print(f"{name}{'-added' if since == added else ''} {ms:.0f}")
 EOF
 done >"$work/first.txt"
 echo
-echo "| output | start → first frame, ms (median) | all rounds |"
+echo "| output | start (or its addition) → first frame, ms (median) | all rounds |"
 echo "|---|---|---|"
-sort -k1,1 -k2n "$work/first.txt" | awk '{ v[$1] = v[$1] (v[$1] ? ", " : "") $2; a[$1, c[$1]++] = $2 }
-  END { for (o in c) printf "| %s | %s | %s |\n", o, a[o, int(c[o] / 2)], v[o] }' | sort
+median_rows "$work/first.txt"

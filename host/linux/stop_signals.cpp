@@ -1,35 +1,70 @@
 #include "host/linux/stop_signals.h"
 
+#include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t gStopSignal = 0;
+constexpr long kGraceNanoseconds = 300L * 1000000L;
 
-void onStopSignal(int) {
-    gStopSignal = 1;
+volatile std::sig_atomic_t gStopSignal = 0;
+volatile std::sig_atomic_t gLoopRunning = 0;
+
+// Written to once by the first stop signal and never read: its read end
+// stays readable, so every later wait ends at once.
+int gWakePipe[2] = {-1, -1};
+
+// SIGALRM after the grace; alarm(1) where no timer could be made.
+timer_t gGraceTimer{};
+bool gHaveGraceTimer = false;
+
+void endNow(int) {
+    _exit(0);
 }
 
-// The signal mask while a loop waits: the stop signals let through.
-sigset_t gWaitMask;
+void onStopSignal(int) {
+    if (gLoopRunning == 0)
+        _exit(0);
+    if (gStopSignal != 0)
+        return;
+    gStopSignal = 1;
+    const int savedErrno = errno;
+    (void)!write(gWakePipe[1], "", 1);
+    if (gHaveGraceTimer) {
+        itimerspec grace{};
+        grace.it_value.tv_nsec = kGraceNanoseconds;
+        timer_settime(gGraceTimer, 0, &grace, nullptr);
+    } else {
+        alarm(1);
+    }
+    errno = savedErrno;
+}
+
+void handle(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
 
 } // namespace
 
 void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-    sigprocmask(SIG_BLOCK, &stops, &gWaitMask);
-    sigdelset(&gWaitMask, SIGTERM);
-    sigdelset(&gWaitMask, SIGINT);
+    if (pipe2(gWakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        gWakePipe[0] = gWakePipe[1] = -1;
+    gHaveGraceTimer = timer_create(CLOCK_MONOTONIC, nullptr, &gGraceTimer) == 0;
+    handle(SIGALRM, endNow);
+    handle(SIGTERM, onStopSignal);
+    handle(SIGINT, onStopSignal);
+}
+
+void stopSignalsToLoop() {
+    gLoopRunning = 1;
 }
 
 bool stopSignalled() {
@@ -37,14 +72,12 @@ bool stopSignalled() {
 }
 
 short waitForInput(int fd, int32_t milliseconds) {
-    if (milliseconds < 0)
-        milliseconds = 0;
-    const timespec timeout{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
-    pollfd watched{fd, POLLIN, 0};
-    // EINTR: a stop signal came, and the caller looks at stopSignalled().
-    if (ppoll(&watched, 1, &timeout, &gWaitMask) <= 0)
+    pollfd watched[2] = {{fd, POLLIN, 0}, {gWakePipe[0], POLLIN, 0}};
+    // The pipe readable, or EINTR: a stop signal came, and the caller looks at
+    // stopSignalled().
+    if (poll(watched, 2, milliseconds < 0 ? 0 : milliseconds) <= 0)
         return 0;
-    return watched.revents;
+    return watched[0].revents;
 }
 
 uint32_t tickCount() {

@@ -1,14 +1,22 @@
 // The stop signals and the waits of the Linux frame loops. SIGTERM is how
 // xscreensaver and swayidle end their programs, SIGINT how a terminal does;
-// both end a run cleanly with status 0.
+// either ends the saver with status 0 whenever it comes.
 #pragma once
 #include <cstdint>
 
-// Installs the handlers and blocks both signals everywhere except inside
-// waitForInput, so that one that comes while a frame is drawn is taken by the
-// next wait at once and cannot slip in between the last check and the wait.
-// Call before any thread starts (the GL driver's threads inherit the block).
+// Installs the handlers. Until stopSignalsToLoop, a stop signal ends the
+// process at once with status 0: the set-up waits on the display server in
+// places no flag can reach (the first round trip, EGL or GLX, the map), and
+// the server drops all a client made (windows, surfaces, grabs) when its
+// connection closes.
 void catchStopSignals();
+
+// From here on a stop signal asks the frame loop to end: stopSignalled turns
+// true and every waitForInput returns at once, whichever thread took the
+// signal and whenever it came. Should the run be held up on the way out (a
+// stopped or hung server blocks a swap or the teardown), the process still
+// ends, with status 0, 0.3 s after the signal.
+void stopSignalsToLoop();
 
 // True once SIGTERM or SIGINT has come.
 bool stopSignalled();

@@ -57,8 +57,9 @@ void handleEvents(WaylandRun* run, int32_t milliseconds) {
         if (wl_display_dispatch_pending(display) < 0)
             return;
     }
-    // EAGAIN: the compositor is slow to read; the rest goes with a later flush.
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+    // EAGAIN: the compositor is slow to read; the rest goes with a later
+    // flush. EPIPE: it has gone, and the read below takes the hang-up.
+    if (wl_display_flush(display) < 0 && errno != EAGAIN && errno != EPIPE) {
         wl_display_cancel_read(display);
         return;
     }
@@ -72,6 +73,24 @@ void handleEvents(WaylandRun* run, int32_t milliseconds) {
     wl_display_dispatch_pending(display);
 }
 
+// Full screen: an output that has described itself and has no surface yet.
+bool wantsSurface(const WaylandRun& run, const ScreenOutput* screen) {
+    return run.fullScreen && screen->described &&
+           std::none_of(run.surfaces.begin(), run.surfaces.end(),
+                        [screen](const SaverSurface* surface) { return surface->screen == screen; });
+}
+
+// Work for followOutputs: the pause ends for it, so that a surface is drawn
+// as soon as the compositor has configured it.
+bool outputsToFollow(const WaylandRun& run) {
+    return std::any_of(
+               run.outputs.begin(), run.outputs.end(),
+               [&run](const ScreenOutput* screen) { return screen->changed || wantsSurface(run, screen); }) ||
+           std::any_of(run.surfaces.begin(), run.surfaces.end(), [](const SaverSurface* surface) {
+               return surface->configured && surface->needsLayout;
+           });
+}
+
 // Surfaces for outputs that have described themselves and have none yet, and
 // a new layout for those whose size or scale changed. Runs between frames,
 // outside any listener.
@@ -82,12 +101,7 @@ void followOutputs(WaylandRun* run) {
             for (SaverSurface* surface : run->surfaces)
                 surface->needsLayout = true;
         }
-        if (!run->fullScreen || !screen->described)
-            continue;
-        bool covered = false;
-        for (const SaverSurface* surface : run->surfaces)
-            covered = covered || surface->screen == screen;
-        if (!covered)
+        if (wantsSurface(*run, screen))
             run->surfaces.push_back(createSaverSurface(run, screen));
     }
     for (SaverSurface* surface : run->surfaces) {
@@ -96,12 +110,14 @@ void followOutputs(WaylandRun* run) {
     }
 }
 
-// The pause after the frames; input, a close or a signal ends it early.
+// The pause after the frames; input, a close, a signal or a surface to set
+// up or lay out ends it early.
 void sleepWatchingEvents(WaylandRun* run, int32_t milliseconds) {
     const uint32_t start = tickCount();
     for (;;) {
         const uint32_t elapsed = tickCount() - start;
-        if (stopping(*run) || milliseconds <= 0 || elapsed >= static_cast<uint32_t>(milliseconds))
+        if (stopping(*run) || outputsToFollow(*run) || milliseconds <= 0 ||
+            elapsed >= static_cast<uint32_t>(milliseconds))
             return;
         handleEvents(run, milliseconds - static_cast<int32_t>(elapsed));
         checkKeyboardFocus(run);
@@ -242,6 +258,7 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
 
     std::string trace(options.trace ? 4096 : 0, '\0');
     int64_t frame = 0;
+    stopSignalsToLoop();
     while (!stopping(run)) {
         handleEvents(&run, 0);
         checkKeyboardFocus(&run);

@@ -5,13 +5,14 @@
 //  [x] -s, --fullscreen            a window over each RandR monitor, each with a whole kaleidoscope;
 //                                  closes on a key, a button, focus loss or a pointer move beyond
 //                                  "Mouse Threshold" on one axis; cursor hidden
+//  [x] monitors added or removed   full screen: a new monitor gets its window, a removed one takes
+//                                  only its own (RandR's screen, CRTC and output notifications)
 //  [x] -p, --window-id ID          draws into an existing window; no input closes it
 //  [x] --root                      $XSCREENSAVER_WINDOW, else the root window (xscreensaver's way)
 //  [x] frame loop                  all pending events, one renderFrame per window, glXSwapBuffers,
 //                                  then the shortest sleepInterval of the scenes
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0, contexts released
 //  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
-//  [ ] monitors added or removed   not followed while running; the next run sees them
 #include "host/x11/frame_loop.h"
 #include "host/common/close_rules.h"
 #include "host/linux/stop_signals.h"
@@ -24,6 +25,7 @@
 
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -32,16 +34,32 @@
 
 namespace {
 
+// The run's windows, each with its scene and the area it covers (full screen:
+// a monitor's).
+struct SaverScreens {
+    std::vector<ScreenArea> areas;
+    std::vector<SaverWindow> windows;
+    std::vector<KaleidoscopeScene*> scenes;
+    int randrEventBase = -1; // full screen with RandR: its events tell of monitor changes
+    bool monitorsChanged = false;
+};
+
 bool stopping(const SaverRun& run) {
     return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError;
 }
 
 // Every pending event, so that input closes the saver before another frame.
-void handlePendingEvents(Display* display, SaverRun* run) {
+void handlePendingEvents(Display* display, SaverRun* run, SaverScreens* screens) {
     while (!stopping(*run) && XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        saverWindowProc(run, event);
+        if (screens->randrEventBase >= 0 && (event.type == screens->randrEventBase + RRScreenChangeNotify ||
+                                             event.type == screens->randrEventBase + RRNotify)) {
+            XRRUpdateConfiguration(&event); // the screen's size as Xlib reports it
+            screens->monitorsChanged = true;
+        } else {
+            saverWindowProc(run, event);
+        }
     }
 }
 
@@ -49,12 +67,13 @@ void handlePendingEvents(Display* display, SaverRun* run) {
 // for up to a second, and a close, a destroyed window or a stop signal is
 // handled at once rather than after it. No frame is drawn early, so the
 // frames keep the pace the scene sets.
-void sleepWatchingEvents(Display* display, SaverRun* run, int32_t milliseconds) {
+void sleepWatchingEvents(Display* display, SaverRun* run, SaverScreens* screens, int32_t milliseconds) {
     const uint32_t start = tickCount();
     for (;;) {
-        handlePendingEvents(display, run);
+        handlePendingEvents(display, run, screens);
         const uint32_t elapsed = tickCount() - start;
-        if (stopping(*run) || milliseconds <= 0 || elapsed >= static_cast<uint32_t>(milliseconds))
+        if (stopping(*run) || screens->monitorsChanged || milliseconds <= 0 ||
+            elapsed >= static_cast<uint32_t>(milliseconds))
             return;
         waitForInput(ConnectionNumber(display), milliseconds - static_cast<int32_t>(elapsed));
     }
@@ -79,9 +98,84 @@ std::vector<ScreenArea> monitorAreas(Display* display) {
                             ScreenArea{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)});
 }
 
-void closeWindows(std::vector<SaverWindow>* windows, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        closeSaverWindow(&(*windows)[i]);
+void watchMonitors(Display* display, SaverScreens* screens) {
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &screens->randrEventBase, &errorBase)) {
+        screens->randrEventBase = -1;
+        return;
+    }
+    XRRSelectInput(display, DefaultRootWindow(display),
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+}
+
+// A window's scene is made with its context current. False (and said) when
+// there is no memory for it.
+bool makeScene(Display* display, SaverScreens* screens, size_t i, uint32_t seed) {
+    const SaverWindow& window = screens->windows[i];
+    glXMakeCurrent(display, window.drawable, window.context);
+    screens->scenes[i] =
+        new (std::nothrow) KaleidoscopeScene(window.width, window.height, seed, systemCounter());
+    if (screens->scenes[i] == nullptr)
+        std::fprintf(stderr, "zellik: out of memory for the scene\n");
+    return screens->scenes[i] != nullptr;
+}
+
+// A scene's textures belong to its context: it goes while that is current.
+void closeScreen(Display* display, SaverScreens* screens, size_t i) {
+    SaverWindow& window = screens->windows[i];
+    if (screens->scenes[i] != nullptr) {
+        glXMakeCurrent(display, window.drawable, window.context);
+        delete screens->scenes[i];
+    }
+    closeSaverWindow(&window);
+    const auto at = static_cast<std::ptrdiff_t>(i);
+    screens->areas.erase(screens->areas.begin() + at);
+    screens->windows.erase(screens->windows.begin() + at);
+    screens->scenes.erase(screens->scenes.begin() + at);
+}
+
+bool covers(const std::vector<ScreenArea>& areas, const ScreenArea& area) {
+    return std::any_of(areas.begin(), areas.end(), [&area](const ScreenArea& a) {
+        return a.x == area.x && a.y == area.y && a.width == area.width && a.height == area.height;
+    });
+}
+
+// After RandR told of a change: the window of each area no monitor has any
+// more closes, each new area gets a window and a scene, and the others draw
+// on. The input grab moves to the first window should its window have gone.
+// False (and said) when a new window or scene cannot be made.
+bool followMonitors(Display* display, const Options& options, uint32_t seed, SaverScreens* screens) {
+    screens->monitorsChanged = false;
+    const std::vector<ScreenArea> now = monitorAreas(display);
+    for (size_t i = screens->areas.size(); i-- > 0;) {
+        if (!covers(now, screens->areas[i]))
+            closeScreen(display, screens, i);
+    }
+    std::string error;
+    for (const ScreenArea& area : now) {
+        if (covers(screens->areas, area))
+            continue;
+        screens->areas.push_back(area);
+        screens->windows.emplace_back();
+        screens->scenes.push_back(nullptr);
+        if (!openSaverWindow(display, options, area, &screens->windows.back(), &error)) {
+            std::fprintf(stderr, "zellik: %s\n", error.c_str());
+            screens->areas.pop_back(); // a window that failed has released itself
+            screens->windows.pop_back();
+            screens->scenes.pop_back();
+            return false;
+        }
+        if (!makeScene(display, screens, screens->windows.size() - 1, seed))
+            return false;
+    }
+    if (screens->windows.empty())
+        return false;
+    if (std::none_of(screens->windows.begin(), screens->windows.end(),
+                     [](const SaverWindow& window) { return window.grabbed; }))
+        grabSaverInput(&screens->windows[0]);
+    // A single window is drawn without switching contexts: its own is current.
+    glXMakeCurrent(display, screens->windows[0].drawable, screens->windows[0].context);
+    return true;
 }
 
 } // namespace
@@ -102,76 +196,76 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     // Full screen: a window per monitor, each with a context and a scene of
     // its own, so that each scene keeps the viewport and projection it set
     // up for its monitor. Otherwise one window.
-    const std::vector<ScreenArea> areas =
-        options.kind == WindowKind::FullScreen ? monitorAreas(display) : std::vector<ScreenArea>(1);
-    std::vector<SaverWindow> windows(areas.size());
-    std::vector<KaleidoscopeScene*> scenes(areas.size(), nullptr);
+    const bool fullScreen = options.kind == WindowKind::FullScreen;
+    SaverScreens screens;
+    if (fullScreen)
+        watchMonitors(display, &screens);
+    screens.areas = fullScreen ? monitorAreas(display) : std::vector<ScreenArea>(1);
+    screens.windows.resize(screens.areas.size());
+    screens.scenes.resize(screens.areas.size(), nullptr);
     std::string error;
-    for (size_t i = 0; i < areas.size(); ++i) {
-        if (!openSaverWindow(display, options, areas[i], &windows[i], &error)) {
+    for (size_t i = 0; i < screens.areas.size(); ++i) {
+        if (!openSaverWindow(display, options, screens.areas[i], &screens.windows[i], &error)) {
             std::fprintf(stderr, "zellik: %s\n", error.c_str());
-            closeWindows(&windows, i); // a window that failed has released itself
+            for (size_t k = 0; k < i; ++k) // a window that failed has released itself
+                closeSaverWindow(&screens.windows[k]);
             XCloseDisplay(display);
             return 1;
         }
     }
     // Window creation: the reference point of the mouse threshold and of the
     // password delay.
-    settings->window = windows.data();
+    settings->window = screens.windows.data();
     settings->startCursor = pointerPosition(display);
     settings->startTick = tickCount();
-    if (options.kind == WindowKind::FullScreen)
-        grabSaverInput(&windows[0]);
+    if (fullScreen)
+        grabSaverInput(&screens.windows[0]);
 
-    SaverRun run{windows.data(), static_cast<int32_t>(windows.size()), settings, false};
     // The loop never draws without a scene: when one cannot be made there is
     // nothing to show, and the run ends as a set-up failure.
     const uint32_t seed = seedFromCalendarTime();
     bool made = true;
-    for (size_t i = 0; i < windows.size() && made; ++i) {
-        glXMakeCurrent(display, windows[i].drawable, windows[i].context);
-        scenes[i] =
-            new (std::nothrow) KaleidoscopeScene(windows[i].width, windows[i].height, seed, systemCounter());
-        made = scenes[i] != nullptr;
-    }
+    for (size_t i = 0; i < screens.windows.size() && made; ++i)
+        made = makeScene(display, &screens, i, seed);
 
+    SaverRun run{};
+    run.settings = settings;
     std::string trace(options.trace ? 4096 : 0, '\0');
     int64_t frame = 0;
-    const bool switching = windows.size() > 1;
-    if (!made)
-        std::fprintf(stderr, "zellik: out of memory for the scene\n");
+    stopSignalsToLoop();
     while (made && !stopping(run)) {
-        handlePendingEvents(display, &run);
+        run.windows = screens.windows.data();
+        run.windowCount = static_cast<int32_t>(screens.windows.size());
+        handlePendingEvents(display, &run, &screens);
+        if (screens.monitorsChanged) {
+            made = followMonitors(display, options, seed, &screens);
+            settings->window = screens.windows.data();
+            continue;
+        }
         if (stopping(run))
             break;
         // Read afresh every frame, as the Windows loop does. The shortest
         // pause any scene asks for paces them all.
         int32_t pause = 1000;
-        for (size_t i = 0; i < windows.size(); ++i) {
-            if (switching)
-                glXMakeCurrent(display, windows[i].drawable, windows[i].context);
-            if (scenes[i]->renderFrame(renderFlagsFor(*settings)))
-                glXSwapBuffers(display, windows[i].drawable);
-            if (scenes[i]->sleepInterval() < pause)
-                pause = scenes[i]->sleepInterval();
+        for (size_t i = 0; i < screens.windows.size(); ++i) {
+            const SaverWindow& window = screens.windows[i];
+            if (screens.windows.size() > 1)
+                glXMakeCurrent(display, window.drawable, window.context);
+            if (screens.scenes[i]->renderFrame(renderFlagsFor(*settings)))
+                glXSwapBuffers(display, window.drawable);
+            pause = std::min(pause, screens.scenes[i]->sleepInterval());
         }
         if (options.trace) {
-            formatFrameTrace(*scenes[0], ++frame, &trace[0], trace.size());
+            formatFrameTrace(*screens.scenes[0], ++frame, &trace[0], trace.size());
             std::puts(trace.c_str());
             std::fflush(stdout);
         }
-        sleepWatchingEvents(display, &run, pause);
+        sleepWatchingEvents(display, &run, &screens, pause);
     }
 
-    // A scene's textures belong to its context: free them while it is current.
-    for (size_t i = 0; i < windows.size(); ++i) {
-        if (scenes[i] == nullptr)
-            continue;
-        glXMakeCurrent(display, windows[i].drawable, windows[i].context);
-        delete scenes[i];
-    }
     const bool failed = gXErrors.otherError || !made;
-    closeWindows(&windows, windows.size());
+    while (!screens.windows.empty())
+        closeScreen(display, &screens, screens.windows.size() - 1);
     settings->window = nullptr;
     XCloseDisplay(display);
     return failed ? 1 : 0;

@@ -89,6 +89,18 @@ ends_within() { # WHAT SECONDS: the saver ends in time, with status 0
     [ "$status" = 0 ] || fail "$1: status $status (124: still running after $2 s)"
     note "$1: ended after $(($(now_ms) - t0)) ms"
 }
+# PID: TERM ends the saver within a second, with 0, while the display server is stopped: from the start on,
+# and while it draws.
+stopped_server() {
+    at_exit "kill -CONT $1"
+    kill -STOP "$1" && host_start && sleep 0.5 && kill -TERM "$SAVER"
+    ends_within "TERM, the server stopped from the start" 1
+    kill -CONT "$1"
+    started_with_picture running
+    kill -STOP "$1" && kill -TERM "$SAVER"
+    ends_within "TERM, the server stopped while it draws" 1
+    kill -CONT "$1"
+}
 stays() {
     sleep "${2:-1}"
     alive "$SAVER" || fail "$1 ended the saver"

@@ -34,8 +34,9 @@ case_outputs() {
     expect_picture added kaleidoscope
 }
 
-# The compositor closing the window, or going away, ends it with 0 at once.
+# The compositor closing the window, or going away, ends it with 0 at once; TERM does while it is stopped.
 case_compositor_gone() {
+    stopped_server "$SWAY_PID"
     started_with_picture window
     as_sway swaymsg '[app_id=zellik] kill' >/dev/null
     ends_within "the compositor closing it" 1

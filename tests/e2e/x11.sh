@@ -55,18 +55,21 @@ case_own_window() {
 }
 
 # A window someone else made (hex or decimal id, single-buffered through a child, $XSCREENSAVER_WINDOW,
-# the root): drawn only there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly.
+# the root): drawn only there, no input ends it; SIGTERM, SIGINT or the window's end does, quietly, and
+# TERM does while the X server is stopped.
 case_given_window() {
     local how hex
     for how in "hex TERM create" "decimal KILL create" "single KILL create-single" "env INT create" "root TERM"; do
         set -- $how
         HOST_PID=""
         if [ -n "${3:-}" ]; then
-            "$ZELLIK_TEST_WINDOW" "$3" 320x240 >"$WORK/host.id" &
+            # A file per row: the helper empties its file only once it runs, and an earlier row's would
+            # hand on the id of a window that is gone.
+            "$ZELLIK_TEST_WINDOW" "$3" 320x240 >"$WORK/$1.id" &
             HOST_PID=$!
             BACKGROUND_PIDS+=("$HOST_PID")
-            wait_until 50 test -s "$WORK/host.id"
-            HOST_ID=$(cat "$WORK/host.id")
+            wait_until 50 test -s "$WORK/$1.id"
+            HOST_ID=$(cat "$WORK/$1.id")
             hex=$(printf '0x%x' "$HOST_ID")
         fi
         case $1 in
@@ -86,6 +89,7 @@ case_given_window() {
         quiet_end "$1" 3 # the context's teardown may take a while on a loaded machine
         [ -z "$HOST_PID" ] || kill -KILL "$HOST_PID" 2>/dev/null
     done
+    stopped_server "$XVFB_PID"
 }
 
 # Whatever goes wrong is one line on stderr and a non-zero status (2 for a refused option, whose every
@@ -198,7 +202,8 @@ case_deb() {
     while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -r"; done <"$WORK/files"
 }
 
-# Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; a key ends it.
+# Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; one turned off takes
+# only its own window, one turned on gets one; a key ends it.
 case_monitors() {
     command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
         skip "Xorg with its dummy driver and xrandr are needed"
@@ -210,6 +215,13 @@ case_monitors() {
         fail "xrandr could not make two monitors"
     started_with_picture left kaleidoscope 1280x720+0+0
     expect_picture right kaleidoscope 1024x768+1280+0
+    local both=$(xdo search --name '^Zellik$') left
+    xrandr --output DUMMY1 --off
+    for _ in $(seq 50); do left=$(xdo search --name '^Zellik$') && [ "$(wc -l <<<"$left")" = 1 ] && break; sleep 0.1; done
+    [ "$(wc -l <<<"$left")" = 1 ] && grep -qx "$left" <<<"$both" && [ "$(size_of "$left")" = 1280x720 ] ||
+        fail "DUMMY1 off: windows $left, of $both"
+    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
+    expect_picture again kaleidoscope 1024x768+1280+0
     key
     ends_within "a key" 1
 }
