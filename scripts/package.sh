@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds what a release ships into dist/:
-#   zellik_VERSION_amd64.deb          the Linux saver, for xscreensaver
+#   zellik_VERSION_amd64.deb          the Linux saver, for X11 and Wayland
 #   zellik-VERSION-setup.exe          the Windows installer (NSIS)
 #   zellik-VERSION-windows-x64.zip    zellik.scr, README.txt and LICENSE.txt
 #   SHA256SUMS                        over the three
@@ -57,11 +57,17 @@ DESTDIR=$tree quietly cmake --install build/release-linux
 strip --remove-section=.comment --remove-section=.note "$tree/usr/libexec/xscreensaver/zellik"
 gzip -9n "$tree/usr/share/man/man6/zellik.6"
 install -D -m 644 packaging/debian/copyright "$tree/usr/share/doc/zellik/copyright"
+install -D -m 644 packaging/debian/zellik.lintian-overrides "$tree/usr/share/lintian/overrides/zellik"
 gzip -9n <packaging/debian/changelog >"$tree/usr/share/doc/zellik/changelog.gz"
 (cd "$tree" && find usr -type f | LC_ALL=C sort | xargs md5sum >DEBIAN/md5sums)
 (cd "$work" &&
   quietly dpkg-shlibdeps -Tdebian/zellik.substvars debian/zellik/usr/libexec/xscreensaver/zellik &&
   quietly dpkg-gencontrol -pzellik -Pdebian/zellik -Tdebian/zellik.substvars -fdebian/files)
+# One package for Debian and Ubuntu: no dependency on one distribution's libjpeg.
+if grep -i '^shlibs:Depends=.*libjpeg' "$work/debian/zellik.substvars"; then
+  echo "package: the saver depends on a shared libjpeg; it must be linked in" >&2
+  exit 1
+fi
 # dpkg-deb sorts the members and only clamps their times: a file configured
 # before the last commit would keep its own, so every time is set.
 find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +

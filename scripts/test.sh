@@ -16,6 +16,9 @@ bash bench/fuzz 30
 echo "== building the release twice and comparing the bytes (the first goes to dist/)"
 bash scripts/check-reproducible.sh dist
 
+echo "== installing the package in brand-new Debian 12 and Debian 13 roots"
+bash scripts/check-debian-install.sh
+
 echo "== building and testing the Windows saver under Wine"
 quietly bash scripts/build-mingw-libjpeg.sh
 build_preset windows

@@ -17,6 +17,11 @@
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
+; A zellik.scr that cannot be replaced (the saver or the settings' preview
+; runs it) stops the install with Retry and Cancel, never Ignore: /S cancels,
+; exits with 2 and registers nothing, rather than report a new version over
+; the old file.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -48,6 +53,44 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) the Zellik authors. M
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; The account whose desktop the setup runs on: the owner of the shell
+; (Explorer), else the setup's own account. When a standard user elevates the
+; setup with an administrator's password, the setup runs as the administrator,
+; and its HKCU is the administrator's: the current-saver choice belongs in the
+; desktop's owner's hive, HKU\<that account's SID>. Leaves the SID in $R0, ""
+; when it cannot be read.
+!macro DESKTOP_USER_SID prefix
+  Function ${prefix}DesktopUserSid
+    StrCpy $R0 ""
+    System::Call 'user32::GetShellWindow() p.r1'
+    System::Call 'user32::GetWindowThreadProcessId(p r1, *i 0 r2)'
+    ; PROCESS_QUERY_LIMITED_INFORMATION; TOKEN_QUERY; TokenUser
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r2) p.r3'
+    ${If} $3 P= 0
+      System::Call 'kernel32::GetCurrentProcess() p.r3'
+    ${EndIf}
+    System::Call 'advapi32::OpenProcessToken(p r3, i 8, *p 0 r4) i.r0'
+    ${If} $0 <> 0
+      System::Alloc 256
+      Pop $5
+      System::Call 'advapi32::GetTokenInformation(p r4, i 1, p r5, i 256, *i 0) i.r0'
+      ${If} $0 <> 0
+        System::Call '*$5(p .r6)'
+        System::Call 'advapi32::ConvertSidToStringSidW(p r6, *p 0 r7) i.r0'
+        ${If} $0 <> 0
+          System::Call '*$7(&w184 .R0)'
+          System::Call 'kernel32::LocalFree(p r7)'
+        ${EndIf}
+      ${EndIf}
+      System::Free $5
+      System::Call 'kernel32::CloseHandle(p r4)'
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r3)'
+  FunctionEnd
+!macroend
+!insertmacro DESKTOP_USER_SID ""
+!insertmacro DESKTOP_USER_SID "un."
+
 Section "Zellik screen saver" SectionSaver
   SectionIn RO
   SetOutPath "$SYSDIR"
@@ -69,15 +112,28 @@ Section "Zellik screen saver" SectionSaver
 SectionEnd
 
 Section "Make Zellik the current screen saver" SectionCurrent
-  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER}"
+  Call DesktopUserSid
+  ${If} $R0 == ""
+    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER}"
+  ${Else}
+    WriteRegStr HKU "$R0\${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER}"
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"
   Delete /REBOOTOK "${SAVER}"
   ; Another saver chosen since is the user's choice, not ours to clear.
-  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-  ${If} $0 == "${SAVER}"
-    DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  Call un.DesktopUserSid
+  ${If} $R0 == ""
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${If} $0 == "${SAVER}"
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+  ${Else}
+    ReadRegStr $0 HKU "$R0\${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${If} $0 == "${SAVER}"
+      DeleteRegValue HKU "$R0\${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
   ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\uninstall.exe"

@@ -72,7 +72,8 @@ case_preview() {
 }
 
 # The zip holds saver, readme and licence as SHA256SUMS says; the silent setup puts zellik.scr in System32,
-# registers its uninstaller, makes it the current saver, which runs; uninstalling keeps only the user's setting.
+# registers its uninstaller, makes it the current saver, which runs (and then cannot be replaced: setup fails);
+# uninstalling keeps only the user's setting.
 case_installer() {
     local setup zip uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zellik'
     setup=$(ls "$ZELLIK_DIST"/zellik-*-setup.exe 2>/dev/null) && zip=$(ls "$ZELLIK_DIST"/zellik-*-windows-x64.zip) ||
@@ -87,7 +88,11 @@ case_installer() {
         grep -q "$value" "$WORK/uninstall.txt" || fail "uninstall entry without $value: $(cat "$WORK/uninstall.txt")"
     done
     wine_reg 30 query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE | grep -qi 'system32\\zellik.scr' || fail "not the current saver"
-    ZELLIK_SCR='C:\windows\system32\zellik.scr' ended_by installed key plain # mirrors off, as stored
+    ZELLIK_SCR='C:\windows\system32\zellik.scr' started_with_picture installed plain # mirrors off, as stored
+    wine_run 120 "$setup" /S >/dev/null 2>&1 # over the running saver: zellik.scr cannot be replaced
+    [ $? = 2 ] || fail "setup.exe /S over the running saver did not fail with 2"
+    key
+    ends_within key "$HOST_SECONDS"
     wine_run 60 'C:\Program Files\Zellik\uninstall.exe' /S >/dev/null 2>&1
     entry_gone() { ! wine_reg 30 query "$uninstall" >/dev/null 2>&1; }
     wait_until 150 entry_gone || fail "the uninstall entry stays"
