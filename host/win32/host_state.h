@@ -10,3 +10,4 @@
 extern HINSTANCE saverInstance;      // the module: dialog template, window class, resources
 extern SaverMode saverMode;          // from the command line; never changes afterwards
 extern SaverSettings* saverSettings; // created by start-up before any window or dialog exists
+extern bool displayOff;              // full screen: the system said the display went off; nothing is drawn

@@ -102,10 +102,12 @@ void runFrameLoop(HDC deviceContext) {
             DispatchMessageA(&message);
             continue;
         }
-        if (scenes.empty()) {
-            // Without a scene there is nothing to draw, but the window must
-            // still close on input: wait for the next message instead of
-            // spinning.
+        if (scenes.empty() || displayOff) {
+            // Without a scene, or with the display off, there is nothing to
+            // draw (or nothing seen), but the window must still close on
+            // input: wait for the next message instead of spinning. The
+            // scene's clock runs on, so the picture comes back where time has
+            // brought it.
             WaitMessage();
             continue;
         }
@@ -115,6 +117,24 @@ void runFrameLoop(HDC deviceContext) {
             SwapBuffers(deviceContext);
         Sleep(pause);
     }
+}
+
+// The display's power notices (WM_POWERBROADCAST) come only to a window that
+// asks for them; user32 has the calls from Windows Vista on, so they are
+// looked up by name and skipped where they are missing.
+HPOWERNOTIFY watchDisplayPower(HWND window) {
+    using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+    const auto call = reinterpret_cast<Register>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
+    return call != nullptr ? call(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE) : nullptr;
+}
+
+void unwatchDisplayPower(HPOWERNOTIFY notice) {
+    using Unregister = BOOL(WINAPI*)(HPOWERNOTIFY);
+    const auto call = reinterpret_cast<Unregister>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "UnregisterPowerSettingNotification")));
+    if (call != nullptr)
+        call(notice);
 }
 
 // A preview needs a real window to draw in: one that exists, has an area,
@@ -168,8 +188,11 @@ void runSaverWindow(HWND parent, int showCommand) {
         return; // not a window to draw into (a stale preview handle): nothing to say
 
     UINT previousState = 0;
-    if (fullScreen)
+    HPOWERNOTIFY displayNotice = nullptr;
+    if (fullScreen) {
         SystemParametersInfoA(kScreenSaverRunning, 1, &previousState, 0);
+        displayNotice = watchDisplayPower(saverWindow);
+    }
 
     HDC deviceContext = GetDC(saverWindow);
     static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "the descriptor size the system expects");
@@ -223,4 +246,6 @@ void runSaverWindow(HWND parent, int showCommand) {
     wglDeleteContext(renderingContext);
     if (fullScreen)
         SystemParametersInfoA(kScreenSaverRunning, 0, &previousState, 0);
+    if (displayNotice != nullptr)
+        unwatchDisplayPower(displayNotice);
 }

@@ -103,6 +103,15 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM firstParamete
         if (fullScreen && swallowsSysCommand(firstParameter))
             return 0;
         break;
+    case WM_POWERBROADCAST: {
+        // 0 off, 1 on, 2 dimmed (still seen). Input rules stay as they are:
+        // a key on a dark screen still ends the saver.
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(secondParameter);
+        if (fullScreen && firstParameter == PBT_POWERSETTINGCHANGE && setting != nullptr &&
+            IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) && setting->DataLength >= sizeof(DWORD))
+            displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
+        return TRUE;
+    }
     case WM_MOUSEMOVE:
         // The system also sends moves without movement (when the window is
         // shown, for instance), so the real cursor position decides, not the

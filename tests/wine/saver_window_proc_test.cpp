@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -157,6 +158,32 @@ TEST_F(SaverWindowProcTest, SystemCommandsAndPreviewClose) {
         EXPECT_FALSE(IsWindow(window)) << message;
         EXPECT_TRUE(removed(WM_QUIT) > 0);
     }
+}
+
+// The display's power notice, full screen only: off (0) stops the drawing,
+// on (1) and dimmed (2) draw again; another notice, another setting or a
+// preview changes nothing. No notice closes the saver.
+TEST_F(SaverWindowProcTest, DisplayPowerPausesTheDrawing) {
+    const GUID other = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
+    const SaverMode full = SaverMode::FullScreen;
+    const GUID display = kConsoleDisplayState;
+    const std::tuple<SaverMode, GUID, WPARAM, DWORD, bool> notices[] = {
+        {full, display, PBT_POWERSETTINGCHANGE, 0, true},
+        {full, display, PBT_APMRESUMEAUTOMATIC, 1, true},
+        {full, other, PBT_POWERSETTINGCHANGE, 1, true},
+        {full, display, PBT_POWERSETTINGCHANGE, 2, false},
+        {full, display, PBT_POWERSETTINGCHANGE, 0, true},
+        {full, display, PBT_POWERSETTINGCHANGE, 1, false},
+        {SaverMode::Preview, display, PBT_POWERSETTINGCHANGE, 0, false}};
+    for (const auto& [mode, guid, event, state, off] : notices) {
+        create(mode);
+        POWERBROADCAST_SETTING setting{guid, sizeof(DWORD), {}};
+        std::memcpy(setting.Data, &state, sizeof state);
+        EXPECT_EQ(SendMessageA(window, WM_POWERBROADCAST, event, reinterpret_cast<LPARAM>(&setting)), TRUE);
+        EXPECT_EQ(displayOff, off) << state;
+        EXPECT_EQ(removed(WM_CLOSE), 0);
+    }
+    displayOff = false;
 }
 
 } // namespace
