@@ -9,8 +9,10 @@ namespace {
 ScreenArea clipToScreen(const ScreenArea& m, const ScreenArea& screen) {
     const int64_t left = std::max<int64_t>(m.x, screen.x);
     const int64_t top = std::max<int64_t>(m.y, screen.y);
-    const int64_t right = std::min(int64_t{m.x} + m.width, int64_t{screen.x} + screen.width);
-    const int64_t bottom = std::min(int64_t{m.y} + m.height, int64_t{screen.y} + screen.height);
+    const int64_t screenRight = int64_t{screen.x} + screen.width,
+                  screenBottom = int64_t{screen.y} + screen.height;
+    const int64_t right = std::min<int64_t>(int64_t{m.x} + m.width, screenRight);
+    const int64_t bottom = std::min<int64_t>(int64_t{m.y} + m.height, screenBottom);
     if (m.width <= 0 || m.height <= 0 || right <= left || bottom <= top)
         return ScreenArea{0, 0, 0, 0};
     return ScreenArea{static_cast<int32_t>(left), static_cast<int32_t>(top),

@@ -9,6 +9,7 @@
 #include "scene/kaleidoscope_scene.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <vector>
 
@@ -169,8 +170,8 @@ void runSaverWindow(HWND parent, int showCommand) {
         ScreenArea screen{};
         areas = fullScreenAreas(&screen);
         left = screen.x, top = screen.y, width = screen.width, height = screen.height;
-        for (const ScreenArea& area : areas)
-            viewports.push_back(viewportOf(area, screen));
+        std::transform(areas.begin(), areas.end(), std::back_inserter(viewports),
+                       [&screen](const ScreenArea& area) { return viewportOf(area, screen); });
     } else {
         // The preview fills the parent's outer rectangle, frame included.
         style = WS_CHILD | WS_VISIBLE;
