@@ -243,3 +243,9 @@ bool chooseWindowSystem(const Options& options, const char* waylandDisplay, Wind
     *chosen = system;
     return true;
 }
+
+bool drawsOnX11(WindowKind kind, bool dpmsEnabled, int powerLevel, bool fullyObscured) {
+    if (kind == WindowKind::Given || kind == WindowKind::Root)
+        return true;
+    return !fullyObscured && !(dpmsEnabled && powerLevel != 0);
+}

@@ -46,3 +46,11 @@ bool chooseWindowSystem(const Options& options, const char* waylandDisplay, Wind
 bool parseWindowId(const char* text, unsigned long* out);
 
 extern const char kUsage[];
+
+// Whether an X11 window draws its next frame. A window of our own or a
+// full-screen one pauses while DPMS (when enabled) holds the monitor in any
+// power-saving level (standby, suspend or off: DPMSModeOn is 0) and while the
+// window is fully obscured; it draws again at once when neither holds. A
+// window someone else gave us (--window-id, --root) always draws: its owner
+// decides when it is shown.
+bool drawsOnX11(WindowKind kind, bool dpmsEnabled, int powerLevel, bool fullyObscured);

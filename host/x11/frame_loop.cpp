@@ -11,6 +11,8 @@
 //  [x] --root                      $XSCREENSAVER_WINDOW, else the root window (xscreensaver's way)
 //  [x] frame loop                  all pending events, one renderFrame per window, glXSwapBuffers,
 //                                  then the shortest sleepInterval of the scenes
+//  [x] nobody can see it           own and full-screen windows skip their frames while DPMS has the
+//                                  monitor powered down or the window is fully obscured
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0, contexts released
 //  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
 #include "host/x11/frame_loop.h"
@@ -24,6 +26,7 @@
 #include "scene/frame_trace.h"
 
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,7 +45,17 @@ struct SaverScreens {
     std::vector<KaleidoscopeScene*> scenes;
     int randrEventBase = -1; // full screen with RandR: its events tell of monitor changes
     bool monitorsChanged = false;
+    bool dpmsCapable = false; // the server has DPMS and can power its monitors down
 };
+
+// DPMS has no event for a change of power level: it is read every round,
+// one round trip, so that a monitor coming back is drawn on at once.
+void readMonitorPower(Display* display, const SaverScreens& screens, bool* enabled, int* level) {
+    CARD16 power = DPMSModeOn;
+    BOOL on = False;
+    *enabled = screens.dpmsCapable && DPMSInfo(display, &power, &on) && on;
+    *level = power;
+}
 
 bool stopping(const SaverRun& run) {
     return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError;
@@ -228,6 +241,10 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     for (size_t i = 0; i < screens.windows.size() && made; ++i)
         made = makeScene(display, &screens, i, seed);
 
+    int dpmsEvent = 0, dpmsError = 0;
+    screens.dpmsCapable = options.kind != WindowKind::Given && options.kind != WindowKind::Root &&
+                          DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
+
     SaverRun run{};
     run.settings = settings;
     std::string trace(options.trace ? 4096 : 0, '\0');
@@ -245,17 +262,25 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
         if (stopping(run))
             break;
         // Read afresh every frame, as the Windows loop does. The shortest
-        // pause any scene asks for paces them all.
+        // pause any scene asks for paces them all, drawn or not: a window
+        // nobody can see skips its frames, none is drawn late.
         int32_t pause = 1000;
+        bool dpmsEnabled = false;
+        int powerLevel = DPMSModeOn;
+        readMonitorPower(display, screens, &dpmsEnabled, &powerLevel);
+        bool firstDrawn = false;
         for (size_t i = 0; i < screens.windows.size(); ++i) {
             const SaverWindow& window = screens.windows[i];
+            pause = std::min(pause, screens.scenes[i]->sleepInterval());
+            if (!drawsOnX11(options.kind, dpmsEnabled, powerLevel, window.obscured))
+                continue;
+            firstDrawn = firstDrawn || i == 0;
             if (screens.windows.size() > 1)
                 glXMakeCurrent(display, window.drawable, window.context);
             if (screens.scenes[i]->renderFrame(renderFlagsFor(*settings)))
                 glXSwapBuffers(display, window.drawable);
-            pause = std::min(pause, screens.scenes[i]->sleepInterval());
         }
-        if (options.trace) {
+        if (options.trace && firstDrawn) {
             formatFrameTrace(*screens.scenes[0], ++frame, &trace[0], trace.size());
             std::puts(trace.c_str());
             std::fflush(stdout);

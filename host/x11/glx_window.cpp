@@ -168,8 +168,8 @@ bool openSaverWindow(Display* display, const Options& options, const ScreenArea&
         window->width = placed.width;
         window->height = placed.height;
         const long events =
-            full ? KeyPressMask | ButtonPressMask | PointerMotionMask | FocusChangeMask | StructureNotifyMask
-                 : KeyPressMask | StructureNotifyMask;
+            VisibilityChangeMask | StructureNotifyMask |
+            (full ? KeyPressMask | ButtonPressMask | PointerMotionMask | FocusChangeMask : KeyPressMask);
         window->drawable = createWindow(display, info, root, placed, full, events, &window->colormap);
         window->watched = window->drawable;
         window->ownsDrawable = true;

@@ -23,6 +23,7 @@ struct SaverWindow {
     bool grabbed = false;
     GLXContext context = nullptr;
     int32_t width = 0, height = 0;
+    bool obscured = false; // VisibilityFullyObscured: nothing of the window can be seen
     Atom deleteWindow = 0; // WM_DELETE_WINDOW, for the close box of our own window
 };
 

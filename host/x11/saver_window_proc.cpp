@@ -73,6 +73,10 @@ void saverWindowProc(SaverRun* run, const XEvent& event) {
         run->ended = true; // quietly: the owner has taken its window back
         return;
     }
+    if (event.type == VisibilityNotify) {
+        window.obscured = event.xvisibility.state == VisibilityFullyObscured;
+        return;
+    }
     if (event.type == ConfigureNotify && event.xconfigure.window == window.watched) {
         resizeSaverWindow(&window, event.xconfigure.width, event.xconfigure.height);
         return;

@@ -139,4 +139,22 @@ TEST(WindowSystem, ChosenFromOptionsAndEnvironment) {
     }
 }
 
+// X11: own and full-screen windows pause while DPMS (enabled) has the monitor
+// in standby (1), suspend (2) or off (3), or while fully obscured; a level
+// kept by a disabled DPMS does not count, and given windows always draw.
+TEST(Options, DrawsOnX11OnlyWhenSeen) {
+    // kind, DPMS enabled, level, obscured: which of own, full screen, given, root draw ("1": draws)
+    const std::tuple<bool, int, bool, const char*> rows[] = {
+        {true, 0, false, "1111"}, {true, 1, false, "0011"},  {true, 2, false, "0011"},
+        {true, 3, false, "0011"}, {false, 3, false, "1111"}, {true, 0, true, "0011"},
+        {false, 0, true, "0011"}};
+    const WindowKind kinds[] = {WindowKind::Own, WindowKind::FullScreen, WindowKind::Given, WindowKind::Root};
+    for (const auto& [enabled, level, obscured, want] : rows) {
+        std::string got;
+        for (WindowKind kind : kinds)
+            got += drawsOnX11(kind, enabled, level, obscured) ? '1' : '0';
+        EXPECT_EQ(got, want) << enabled << " " << level << " " << obscured;
+    }
+}
+
 } // namespace
