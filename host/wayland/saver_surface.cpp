@@ -30,6 +30,14 @@ const xdg_surface_listener kShellSurfaceListener = {shellSurfaceConfigure};
 
 void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
     auto* surface = static_cast<SaverSurface*>(data);
+    // A new size of the surface under the pointer moves what its coordinates
+    // mean (a window placed first with a border, then made full screen): the
+    // reference point is taken again from the next pointer event, or the same
+    // resting pointer would seem to have moved.
+    const bool resized = width != surface->configuredWidth || height != surface->configuredHeight;
+    for (const SaverSeat* seat : surface->run->seats)
+        if (resized && seat->pointerSurface == surface)
+            surface->run->pointerStartKnown = false;
     surface->configuredWidth = width;
     surface->configuredHeight = height;
 }

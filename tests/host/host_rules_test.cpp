@@ -156,7 +156,7 @@ TEST(CloseRules, MessagesAndFlags) {
 // Each row: the monitors, the screen (X11's root window, or Windows' virtual
 // screen) and the areas, then each area's viewport in a window over the whole
 // screen. Rows: one monitor; side by side; stacked; no monitors (the screen,
-// even one pixel); no screen (no area); a clone is one area; a smaller clone
+// even one pixel); no screen (no area); a monitor one pixel wide; a clone is one area; a smaller clone
 // lies on top; clipped to the screen; off the screen or empty (dropped); edges
 // beyond 32 bits; a virtual screen reaching left of and above the primary one.
 TEST(MonitorLayout, OneAreaPerMonitor) {
@@ -170,7 +170,8 @@ TEST(MonitorLayout, OneAreaPerMonitor) {
          {{0, 0, 1024, 768}, {0, 768, 1024, 768}}, {{0, 768, 1024, 768}, {0, 0, 1024, 768}}},
         {{}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {{0, 0, 1280, 720}}},
         {{}, {0, 0, 1, 1}, {{0, 0, 1, 1}}, {{0, 0, 1, 1}}},
-        {{{0, 0, 640, 480}}, {0, 0, 0, 0}, {}, {}},
+        {{{0, 0, 640, 480}}, {0, 0, 0, 480}, {}, {}},
+        {{{0, 0, 1, 720}, {1, 0, 1279, 720}}, {0, 0, 1280, 720}, {{1, 0, 1279, 720}, {0, 0, 1, 720}}, {}},
         {{{0, 0, 1280, 720}, {0, 0, 1280, 720}}, {0, 0, 1280, 720}, {{0, 0, 1280, 720}}, {}},
         {{{0, 0, 1024, 768}, {0, 0, 1920, 1080}}, {0, 0, 1920, 1080},
          {{0, 0, 1920, 1080}, {0, 0, 1024, 768}}, {{0, 0, 1920, 1080}, {0, 312, 1024, 768}}},
