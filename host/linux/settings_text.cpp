@@ -99,7 +99,18 @@ int onIniValue(void* user, const char* section, const char* name, const char* va
 
 // Longer lines do not fit the INI library's line buffer, which would read
 // the rest as a line of its own; both the reader and the writer skip them.
+// The length leaves the line end out, so a last line that the writer ends
+// stays what it was.
 constexpr size_t kLongestLine = 190;
+
+bool tooLong(const std::string& line) {
+    size_t length = line.size();
+    if (length > 0 && line[length - 1] == '\n')
+        --length;
+    if (length > 0 && line[length - 1] == '\r')
+        --length;
+    return length > kLongestLine;
+}
 
 // A line as the INI library sees it, so that the writer changes exactly the
 // value the reader reads and nothing around it.
@@ -134,7 +145,7 @@ struct IniScanner {
         IniLine result;
         const size_t begin = firstLine && line.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
         firstLine = false;
-        if (line.size() > kLongestLine) {
+        if (tooLong(line)) {
             result.kind = IniLine::TooLong;
             return result;
         }
@@ -203,7 +214,7 @@ std::vector<std::string> splitLines(const std::string& text, std::string* rest) 
 bool indentedLineFollows(const std::vector<std::string>& lines, size_t from) {
     for (size_t i = from; i < lines.size(); ++i) {
         const std::string content = trimmed(lines[i]);
-        if (content.empty() || content[0] == ';' || content[0] == '#' || lines[i].size() > kLongestLine)
+        if (content.empty() || content[0] == ';' || content[0] == '#' || tooLong(lines[i]))
             continue;
         return isBlank(lines[i][0]);
     }

@@ -72,8 +72,8 @@ TEST(SettingsText, ReadValuesOrDefaults) {
         {kSaver + "UseMirrors=0\nUseMirrors=3\n", 15, 50, 3, 0},
         {"\xEF\xBB\xBF[Software\\Quent\\Dunmere]\r\nUseMirrors=0\r\n", 15, 50, 0, 0},
         {"[a]\n[b]\n[c]\n[d]\n[e]\n[f]\n[g]\n[h]\n[i]\n[j]\n" + kSaver + "UseMirrors=0\n", 15, 50, 0, 0},
-        {kSaver + "UseMirrors=0 ;" + std::string(175, 'x') + "\n", 15, 50, 0, 0},
-        {kSaver + "UseMirrors=0 ;" + std::string(176, 'x') + "\n", 15, 50, 1, 0},
+        {kSaver + "UseMirrors=0 ;" + std::string(176, 'x') + "\r\n", 15, 50, 0, 0},
+        {kSaver + "UseMirrors=0 ;" + std::string(177, 'x') + "\n", 15, 50, 1, 0},
         {kSystem + "Password Delay=ten\nMouse Threshold=8\n" + kSaver + "UseMirrors=0\n", 15, 8, 0, 1},
         {kSaver + "UseMirrors=3\nUseMirrors=4294967296\n", 15, 50, 1, 1},
         {kSystem + "Mouse Threshold=\nPassword Delay=-\n", 15, 50, 1, 2}};
@@ -126,7 +126,9 @@ TEST(SettingsText, WhatIsWrittenIsWhatIsRead) {
         // mark counts on the first line only; the reader stops at a NUL; a
         // line too long for the reader is skipped by both sides.
         kSaver + "  UseMirrors=3\nbroken\n\n; note\n  UseMirrors=3\n", kSaver + "\xEF\xBB\xBFUseMirrors=4\n",
-        std::string(withNul, sizeof withNul - 1), kSaver + "UseMirrors=2 ;" + std::string(300, 'x') + "\n"};
+        std::string(withNul, sizeof withNul - 1), kSaver + "UseMirrors=2 ;" + std::string(300, 'x') + "\n",
+        // The longest line the reader takes, last and without a line end: the end written keeps it read.
+        "[Software\\Quent\\Dunmere]" + std::string(166, 'x')};
     for (const std::string& text : texts) {
         for (const char* value : {"0", "1", "4294967295"}) {
             const std::string written = setSettingsValue(text, kSaverSection, kUseMirrorsName, value);
@@ -203,7 +205,7 @@ TEST_F(SettingsFile, StoreReplacesTheFileWhole) {
 // Each unreadable value and each line too long to read is named once on
 // stderr: a value by the read of its section, a line by the first read.
 TEST_F(SettingsFile, ReadsNameEachProblemOnce) {
-    const std::string tooLong = "UseMirrors=0 ;" + std::string(176, 'x');
+    const std::string tooLong = "UseMirrors=0 ;" + std::string(177, 'x');
     std::string error;
     ASSERT_TRUE(replaceSettingsFile(
         path(), kSystem + "Password Delay=ten\n" + kSaver + "UseMirrors=x\n" + tooLong + "\n", &error));
