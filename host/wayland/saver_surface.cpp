@@ -23,6 +23,7 @@ void shellSurfaceConfigure(void* data, xdg_surface* shellSurface, uint32_t seria
     xdg_surface_ack_configure(shellSurface, serial);
     surface->configured = true;
     surface->needsLayout = true;
+    surface->frameWanted = true;
 }
 
 const xdg_surface_listener kShellSurfaceListener = {shellSurfaceConfigure};
@@ -65,11 +66,14 @@ void preferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale) {
 const wp_fractional_scale_v1_listener kFractionalScaleListener = {preferredScale};
 
 // The window of its own follows the outputs it is shown on (the largest scale
-// of them); a full-screen surface has its output's.
+// of them); a full-screen surface has its output's. Coming onto an output, a
+// surface gets a frame there: a frame committed before the surface was placed
+// may never get its callback (seen on sway with an output just added).
 void surfaceEnter(void* data, wl_surface*, wl_output* output) {
     auto* surface = static_cast<SaverSurface*>(data);
     surface->enteredOutputs.push_back(output);
     surface->needsLayout = true;
+    surface->frameWanted = true;
 }
 
 void surfaceLeave(void* data, wl_surface*, wl_output* output) {
@@ -112,6 +116,21 @@ void logicalSize(const SaverSurface& surface, int32_t* width, int32_t* height) {
 }
 
 // --- drawing ---------------------------------------------------------------
+
+void forgetFrameCallback(SaverSurface* surface) {
+    if (surface->frameCallback != nullptr)
+        wl_callback_destroy(surface->frameCallback);
+    surface->frameCallback = nullptr;
+}
+
+// The compositor has shown the last frame, or would show the next one.
+void frameDone(void* data, wl_callback*, uint32_t) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    forgetFrameCallback(surface);
+    surface->frameWanted = true;
+}
+
+const wl_callback_listener kFrameListener = {frameDone};
 
 bool fail(const char* step) {
     std::fprintf(stderr, "zellik: cannot draw on the Wayland surface: %s failed (EGL error 0x%x)\n", step,
@@ -224,12 +243,19 @@ bool drawSurface(SaverSurface* surface, uint32_t renderFlags) {
         return false;
     if (!surface->scene->renderFrame(renderFlags))
         return true;
+    // The swap commits the surface, and with it this request: the compositor
+    // answers once it wants the next frame.
+    forgetFrameCallback(surface);
+    surface->frameCallback = wl_surface_frame(surface->surface);
+    wl_callback_add_listener(surface->frameCallback, &kFrameListener, surface);
+    surface->frameWanted = false;
     return eglSwapBuffers(surface->run->egl, surface->eglSurface) == EGL_TRUE;
 }
 
 void destroySaverSurface(SaverSurface* surface) {
     WaylandRun* run = surface->run;
     forgetSurface(run, surface);
+    forgetFrameCallback(surface);
     if (surface->scene != nullptr) {
         // Its textures belong to its context. Should that context not come
         // back (the connection is gone), none is current and the calls go nowhere.

@@ -13,8 +13,9 @@ SaverSurface* createSaverSurface(WaylandRun* run, ScreenOutput* screen);
 // size for them. False with one line on stderr when a step fails.
 bool layOutSurface(SaverSurface* surface);
 
-// One frame: renderFrame, then eglSwapBuffers, which commits the surface.
-// Swap interval 0: the swap never waits for the compositor, so a hidden or
+// One frame: renderFrame, then eglSwapBuffers, which commits the surface
+// with a frame callback; frameWanted stays false until that comes. Swap
+// interval 0: the swap never waits for the compositor, so a hidden or
 // covered surface cannot hold up the loop. False when the swap failed.
 bool drawSurface(SaverSurface* surface, uint32_t renderFlags);
 

@@ -61,6 +61,12 @@ struct SaverSurface {
     int32_t configuredWidth = 0, configuredHeight = 0; // the last toplevel configure; 0: ours to choose
     bool configured = false;                           // an xdg_surface.configure has been acknowledged
     bool needsLayout = false; // size, scale or configure changed since the last frame
+    // The compositor wants a frame: its last frame's callback has come, or
+    // there has been no frame yet, or a configure came since. While it has not
+    // (an output that is off, a hidden window), nothing is drawn here.
+    bool frameWanted = true;
+    bool drawnThisRound = false;          // the loop's last round drew it
+    wl_callback* frameCallback = nullptr; // asked for with the last frame, not yet come
     bool hasKeyboardFocus = false;
     int32_t logicalWidth = 0, logicalHeight = 0;
     BufferSize buffer{0, 0, 0, false};

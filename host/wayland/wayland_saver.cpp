@@ -12,7 +12,9 @@
 //  [x] scale                       wl_output.scale as the buffer scale; fractional-scale-v1 with
 //                                  viewporter where offered
 //  [x] frame loop                  all pending events, one renderFrame and eglSwapBuffers (swap
-//                                  interval 0) per surface, then the shortest sleepInterval
+//                                  interval 0) per surface whose last frame callback has come,
+//                                  then the shortest sleepInterval; while no surface's frame is
+//                                  wanted (outputs off, hidden), the loop waits without drawing
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0
 //  [x] compositor closes or goes   the run ends at once with status 0 (toplevel close, lost connection)
 //  [ ] --window-id, --root         X11 only (refused before this host starts)
@@ -110,16 +112,28 @@ void followOutputs(WaylandRun* run) {
     }
 }
 
-// The pause after the frames; input, a close, a signal or a surface to set
-// up or lay out ends it early.
+// Some surface with a scene has a frame the compositor wants.
+bool framesWanted(const WaylandRun& run) {
+    return std::any_of(run.surfaces.begin(), run.surfaces.end(), [](const SaverSurface* surface) {
+        return surface->scene != nullptr && surface->frameWanted;
+    });
+}
+
+// The pause after the frames, at least milliseconds long, and then for as
+// long as no surface's frame is wanted: a dark output or a hidden window
+// costs nothing. Input, a close, a signal or a surface to set up or lay out
+// ends it early; a frame the compositor asks for in the middle of it waits
+// for its end, so that no frame is drawn early, and one it asks for after it
+// is drawn at once.
 void sleepWatchingEvents(WaylandRun* run, int32_t milliseconds) {
+    constexpr int32_t kIdleWait = 60000; // any event, or the stop signal's pipe, ends it sooner
     const uint32_t start = tickCount();
     for (;;) {
         const uint32_t elapsed = tickCount() - start;
-        if (stopping(*run) || outputsToFollow(*run) || milliseconds <= 0 ||
-            elapsed >= static_cast<uint32_t>(milliseconds))
+        const bool paced = milliseconds <= 0 || elapsed >= static_cast<uint32_t>(milliseconds);
+        if (stopping(*run) || outputsToFollow(*run) || (paced && framesWanted(*run)))
             return;
-        handleEvents(run, milliseconds - static_cast<int32_t>(elapsed));
+        handleEvents(run, paced ? kIdleWait : milliseconds - static_cast<int32_t>(elapsed));
         checkKeyboardFocus(run);
     }
 }
@@ -167,30 +181,40 @@ bool openEgl(WaylandRun* run, std::string* error) {
     return true;
 }
 
-// The trace follows the first surface that has a scene.
+// The trace follows the first surface that has a scene, in the rounds that
+// drew it.
 void printTrace(const WaylandRun& run, int64_t* frame, std::string* trace) {
     const auto first = std::find_if(run.surfaces.begin(), run.surfaces.end(),
                                     [](const SaverSurface* surface) { return surface->scene != nullptr; });
-    if (first == run.surfaces.end())
+    if (first == run.surfaces.end() || !(*first)->drawnThisRound)
         return;
     formatFrameTrace(*(*first)->scene, ++*frame, &(*trace)[0], trace->size());
     std::puts(trace->c_str());
     std::fflush(stdout);
 }
 
-// Frames for every surface that has a scene; the shortest pause any of
-// their scenes asks for, or a second while none has.
+// A frame for every surface that has a scene and whose frame the compositor
+// wants; the others skip this round. Returns the shortest pause the drawn
+// scenes ask for, 0 when none was drawn (the wait is then for the compositor
+// alone), or a second while no surface has a scene.
 int32_t drawFrames(WaylandRun* run) {
     int32_t pause = 1000;
+    bool drawn = false;
     const uint32_t flags = renderFlagsFor(*run->settings);
     for (SaverSurface* surface : run->surfaces) {
+        surface->drawnThisRound = surface->scene != nullptr && surface->frameWanted;
         if (surface->scene == nullptr)
+            continue;
+        drawn = drawn || surface->drawnThisRound;
+        if (!surface->drawnThisRound)
             continue;
         if (!drawSurface(surface, flags) && connectionLost(*run))
             break;
         pause = std::min(pause, surface->scene->sleepInterval());
     }
-    return pause;
+    const bool anyScene = std::any_of(run->surfaces.begin(), run->surfaces.end(),
+                                      [](const SaverSurface* surface) { return surface->scene != nullptr; });
+    return anyScene && !drawn ? 0 : pause;
 }
 
 // A protocol error is a fault of ours, and said so; a connection that just

@@ -47,6 +47,7 @@ alive() { # PID: the process runs (a zombie not yet reaped counts as gone)
     [ -n "$state" ] && [ "$state" != Z ]
 }
 gone() { ! alive "$1"; }
+cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; } # PID: user + system clock ticks
 
 # expect_picture WHAT kaleidoscope|plain|sharp|black [WxH+X+Y]: polls screenshots for 10 s until one is as
 # expected (the tiles fade in, a wedge glide breaks the symmetry for 2 s); the last is $WORK/WHAT.png.

@@ -46,6 +46,29 @@ case_compositor_gone() {
     [ ! -s "$SWAY_FILES/saver.err" ] || fail "stderr: $(cat "$SWAY_FILES/saver.err")"
 }
 
+# Hidden (the scratchpad), the window of its own gets no frame callbacks: no frame and next to no CPU for 3 s
+# (sway 1.7's headless outputs cannot be switched off); shown, it draws within a second; TERM ends it hidden.
+traced() { wc -l <"$SWAY_FILES/saver.out"; }
+traced_beyond() { [ "$(traced)" -gt "$1" ]; }
+case_hidden() {
+    local ticks frames
+    sway_spawn saver "$ZELLIK" --trace
+    SAVER=$SWAY_SPAWNED
+    wait_until 100 grep -q '^frame=' "$SWAY_FILES/saver.out" || fail "no frame traced"
+    as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
+    ticks=$(cpu_ticks "$SAVER") frames=$(traced)
+    sleep 3
+    ticks=$(($(cpu_ticks "$SAVER") - ticks))
+    note "hidden for 3 s: $ticks ticks, $(($(traced) - frames)) frames"
+    [ "$ticks" -le $(($(getconf CLK_TCK) * 15 / 100)) ] || fail "hidden, it used $ticks ticks in 3 s"
+    ! traced_beyond "$frames" || fail "hidden, it drew"
+    as_sway swaymsg '[app_id=zellik] scratchpad show' >/dev/null
+    wait_until 10 traced_beyond "$frames" || fail "shown, no frame within 1 s"
+    as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
+    kill -TERM "$SAVER"
+    ends_within "TERM while hidden" 1
+}
+
 # swayidle starts it after two idle seconds, on both outputs; a key ends it.
 case_swayidle() {
     command -v swayidle >/dev/null || skip "swayidle is missing"
