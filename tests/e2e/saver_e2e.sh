@@ -28,6 +28,10 @@ skip() {
     exit 77
 }
 note() { echo "-- $*"; }
+need_root() { # WHAT: sets ROOT to run a command as root (sudo when that asks no password), or skips
+    ROOT=()
+    [ "$(id -u)" = 0 ] || { sudo -n true 2>/dev/null && ROOT=(sudo -n); } || skip "$1 needs root, and sudo asks for a password"
+}
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 wait_until() { # TENTHS COMMAND...: polls COMMAND every 0.1 s; false if it never succeeds
     for _ in $(seq "$1"); do "${@:2}" && return 0; sleep 0.1; done

@@ -106,10 +106,11 @@ case_installer() {
 # Xorg's dummy driver with two RandR outputs shows it two (EnumDisplayMonitors lists both, XRandR 1.4), so
 # this case brings its own server and, as one wineserver serves one display, its own prefix.
 case_monitors() {
-    command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] && [ "$(id -u)" = 0 ] ||
-        skip "Xorg with its dummy driver (as root) and xrandr are needed"
+    command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+        skip "Xorg with its dummy driver and xrandr are needed"
+    need_root "Xorg's dummy driver"
     at_exit "WINEPREFIX=$WORK/prefix timeout 30 wineserver -k; export WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
-    x_start "$WORK" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
+    x_start "$WORK" "${ROOT[@]}" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
     xrandr --addmode DUMMY1 1024x768 2>/dev/null
     xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
         fail "xrandr could not make two monitors"

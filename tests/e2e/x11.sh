@@ -14,10 +14,6 @@ quiet_end() { # NAME SECONDS: ended with 0, nothing on stderr
     [ ! -s "$WORK/$1.err" ] || fail "$1: stderr: $(cat "$WORK/$1.err")"
 }
 cursor() { timeout 10 "$ZELLIK_TEST_WINDOW" cursor -; }
-need_root() { # WHAT: sets ROOT to run a command as root (sudo when that asks no password), or skips
-    ROOT=()
-    [ "$(id -u)" = 0 ] || { sudo -n true 2>/dev/null && ROOT=(sudo -n); } || skip "$1 needs root, and sudo asks for a password"
-}
 window_named() { xdo search --sync --onlyvisible --name "^$1\$" | head -n1; }
 size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
