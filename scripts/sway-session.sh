@@ -57,11 +57,13 @@ sway_start() {
     exit 1
 }
 
+# SWAY_PID is still this shell's sway: once it has ended, its number may be another program's.
+sway_own() { [ "$(sed 's/.*) //' "/proc/$SWAY_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]; }
 sway_stop() {
     if [ -n "$SWAY_PID" ] && kill -0 "$SWAY_PID" 2>/dev/null; then
         as_sway timeout 5 swaymsg exit >/dev/null 2>&1 || kill "$SWAY_PID"
-        for _ in $(seq 50); do kill -0 "$SWAY_PID" 2>/dev/null || break; sleep 0.1; done
-        kill -KILL "$SWAY_PID" 2>/dev/null
+        for _ in $(seq 50); do sway_own || break; sleep 0.1; done
+        ! sway_own || kill -KILL "$SWAY_PID" 2>/dev/null
     fi
     [ -z "$SWAY_DIR" ] || rm -rf "$SWAY_DIR"
     SWAY_PID="" SWAY_DIR=""

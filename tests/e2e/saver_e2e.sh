@@ -12,8 +12,8 @@ BACKGROUND_PIDS=() AT_EXIT=() XVFB_PID="" SAVER="" INI_OWNER="" HOST_CLOSE_ENDS=
 at_exit() { AT_EXIT=("$1" "${AT_EXIT[@]}"); } # COMMAND: run at the end, the last registered first
 session_cleanup() {
     for step in "${AT_EXIT[@]}"; do eval "$step"; done
-    for pid in $SAVER "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    [ -z "$XVFB_PID" ] || xvfb_stop "$XVFB_PID"
+    # Only this shell's own children: the number of one that has ended may be another test's program by now.
+    for pid in $SAVER "${BACKGROUND_PIDS[@]}" $XVFB_PID; do own "$pid" || continue; [ "$pid" = "$XVFB_PID" ] && xvfb_stop "$pid" || kill -KILL "$pid" 2>/dev/null; done
     [ -n "${ZELLIK_TEST_SHOTS:-}" ] && mkdir -p "$ZELLIK_TEST_SHOTS" && cp "$WORK"/*.png "$ZELLIK_TEST_SHOTS/" 2>/dev/null
     rm -rf "$WORK"
 }
@@ -28,6 +28,7 @@ skip() {
     exit 77
 }
 note() { echo "-- $*"; }
+own() { [ "$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]; } # PID: a child of this shell
 need_root() { # WHAT: sets ROOT to run a command as root (sudo when that asks no password), or skips
     ROOT=()
     [ "$(id -u)" = 0 ] || { sudo -n true 2>/dev/null && ROOT=(sudo -n); } || skip "$1 needs root, and sudo asks for a password"

@@ -83,7 +83,7 @@ case_given_window() {
         stays "$1: input in a given window" 0.3
         if [ "$2" = KILL ]; then kill -KILL "$HOST_PID"; else kill "-$2" "$SAVER"; fi
         quiet_end "$1" 3 # the context's teardown may take a while on a loaded machine
-        [ -z "$HOST_PID" ] || kill -KILL "$HOST_PID" 2>/dev/null
+        [ -z "$HOST_PID" ] || ! own "$HOST_PID" || kill -KILL "$HOST_PID" 2>/dev/null
     done
     stopped_server "$XVFB_PID"
 }
