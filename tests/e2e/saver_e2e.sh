@@ -28,6 +28,18 @@ skip() {
     exit 77
 }
 note() { echo "-- $*"; }
+# Xorg's dummy driver with two monitors side by side, 1280x720 and 1024x768 (Xvfb cannot): replaces DISPLAY.
+two_monitors() {
+    command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+        skip "Xorg with its dummy driver and xrandr are needed"
+    need_root "Xorg's dummy driver"
+    x_start "$WORK" "${ROOT[@]}" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
+    xrandr --addmode DUMMY1 1024x768 2>/dev/null
+    xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
+        fail "xrandr could not make two monitors"
+    # A client that reads the current outputs without probing them (Wine) needs a full query first.
+    xrandr >/dev/null
+}
 own() { [ "$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]; } # PID: a child of this shell
 need_root() { # WHAT: sets ROOT to run a command as root (sudo when that asks no password), or skips
     ROOT=()

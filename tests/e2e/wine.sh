@@ -106,16 +106,8 @@ case_installer() {
 # Xorg's dummy driver with two RandR outputs shows it two (EnumDisplayMonitors lists both, XRandR 1.4), so
 # this case brings its own server and, as one wineserver serves one display, its own prefix.
 case_monitors() {
-    command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
-        skip "Xorg with its dummy driver and xrandr are needed"
-    need_root "Xorg's dummy driver"
     at_exit "WINEPREFIX=$WORK/prefix timeout 30 wineserver -k; export WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
-    x_start "$WORK" "${ROOT[@]}" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
-    xrandr --addmode DUMMY1 1024x768 2>/dev/null
-    xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
-        fail "xrandr could not make two monitors"
-    # Wine reads the server's current outputs without probing them; a full query brings them up to date.
-    xrandr >/dev/null
+    two_monitors
     wine_prefix_prepare "$WORK/prefix" || fail "no Wine prefix"
     CX=$((1280 + 512)) CY=384 # the second monitor's centre
     host_set "Mouse Threshold" 12

@@ -201,14 +201,8 @@ case_deb() {
 # Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; one turned off takes
 # only its own window, one turned on gets one; a key ends it.
 case_monitors() {
-    command -v Xorg >/dev/null && command -v xrandr >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
-        skip "Xorg with its dummy driver and xrandr are needed"
-    need_root "Xorg's dummy driver"
     xvfb_stop "$XVFB_PID"
-    x_start "$WORK" "${ROOT[@]}" Xorg -config "$here/dummy-xorg.conf" -novtswitch -sharevts -logfile "$WORK/xorg.log" || fail "no Xorg"
-    xrandr --addmode DUMMY1 1024x768 2>/dev/null
-    xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
-        fail "xrandr could not make two monitors"
+    two_monitors
     started_with_picture left kaleidoscope 1280x720+0+0
     expect_picture right kaleidoscope 1024x768+1280+0
     local both=$(xdo search --name '^Zellik$') left
