@@ -17,6 +17,7 @@ void FrameClock::startClock() {
     clockStarted = true;
     counterFrequency = counter.readFrequency();
     startCount = counter.read();
+    lastCount = startCount;
     frameCount = 0;
     framesPerSecond = 50.0f;
     currentTime = 0.0f;
@@ -25,6 +26,7 @@ void FrameClock::startClock() {
 
 void FrameClock::tickClock() {
     const int64_t now = counter.read();
+    lastCount = now;
     const int64_t ms = elapsedMilliseconds(now - startCount, counterFrequency);
     currentTime = static_cast<float>(static_cast<double>(ms) * static_cast<double>(0.001f));
 
@@ -47,4 +49,14 @@ void FrameClock::tickClock() {
         sleepInterval = 1;
     else if (sleepInterval > 1000)
         sleepInterval = 1000;
+}
+
+void FrameClock::holdClock() {
+    if (!clockStarted)
+        return;
+    // Moving the reference by the gap keeps currentTime from decreasing: the
+    // next tick reads at least the last tick's count of milliseconds.
+    const int64_t now = counter.read();
+    startCount += now - lastCount;
+    lastCount = now;
 }

@@ -14,6 +14,7 @@ struct FrameClock {
     bool clockStarted = false;
     int64_t counterFrequency = 0;
     int64_t startCount = 0;
+    int64_t lastCount = 0; // the reading of the last tick
 
     float framesPerSecond = 0.0f; // measured over the last completed window
     float currentTime = 0.0f;     // seconds since startClock
@@ -24,6 +25,14 @@ struct FrameClock {
 
     void startClock();
     void tickClock();
+    // The time since the last tick does not count: the next tick carries on
+    // from the last one's currentTime, and the open measuring window closes
+    // on the frames it really drew. A host calls it when its process was
+    // stopped and continued (SIGSTOP, SIGCONT): otherwise the picture would
+    // jump by the whole pause at once (every tile respawning, a running wedge
+    // glide cut short) and the pacing, measuring a window with next to no
+    // frames in it, would draw flat out for a second or two.
+    void holdClock();
 };
 
 // Whole milliseconds in `ticks` of a counter running at `frequency`, truncated

@@ -13,6 +13,7 @@ constexpr long kGraceNanoseconds = 300L * 1000000L;
 
 volatile std::sig_atomic_t gStopSignal = 0;
 volatile std::sig_atomic_t gLoopRunning = 0;
+volatile std::sig_atomic_t gContinued = 0;
 
 // Written to once by the first stop signal and never read: its read end
 // stays readable, so every later wait ends at once.
@@ -44,6 +45,10 @@ void onStopSignal(int) {
     errno = savedErrno;
 }
 
+void onContinue(int) {
+    gContinued = 1;
+}
+
 void handle(int signal, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -61,6 +66,7 @@ void catchStopSignals() {
     handle(SIGALRM, endNow);
     handle(SIGTERM, onStopSignal);
     handle(SIGINT, onStopSignal);
+    handle(SIGCONT, onContinue);
 }
 
 void stopSignalsToLoop() {
@@ -69,6 +75,13 @@ void stopSignalsToLoop() {
 
 bool stopSignalled() {
     return gStopSignal != 0;
+}
+
+bool takeContinued() {
+    if (gContinued == 0)
+        return false;
+    gContinued = 0;
+    return true;
 }
 
 short waitForInput(int fd, int32_t milliseconds) {

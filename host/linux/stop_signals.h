@@ -21,6 +21,11 @@ void stopSignalsToLoop();
 // True once SIGTERM or SIGINT has come.
 bool stopSignalled();
 
+// True when SIGCONT has come since the last call: the process was stopped
+// (SIGSTOP, as MATE's and Xfce's savers pause theirs) and runs again, and
+// the frame loop holds its scenes' clocks over the pause.
+bool takeContinued();
+
 // Waits up to milliseconds for fd to become readable or to fail, or for a
 // stop signal. Returns the poll events of fd (0 after a timeout or a signal).
 short waitForInput(int fd, int32_t milliseconds);

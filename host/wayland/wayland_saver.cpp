@@ -16,6 +16,7 @@
 //                                  then the shortest sleepInterval; while no surface's frame is
 //                                  wanted (outputs off, hidden), the loop waits without drawing
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0
+//  [x] SIGSTOP, SIGCONT            a pause: the picture carries on where it stood
 //  [x] compositor closes or goes   the run ends at once with status 0 (toplevel close, lost connection)
 //  [ ] --window-id, --root         X11 only (refused before this host starts)
 //  [ ] xdg-decoration              the window of its own gets what the compositor draws by default
@@ -289,6 +290,10 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
         followOutputs(&run);
         if (stopping(run))
             break;
+        if (takeContinued())
+            for (SaverSurface* surface : run.surfaces)
+                if (surface->scene != nullptr)
+                    surface->scene->clock.holdClock();
         const int32_t pause = drawFrames(&run);
         if (options.trace)
             printTrace(run, &frame, &trace);

@@ -14,6 +14,8 @@
 //  [x] nobody can see it           own and full-screen windows skip their frames while DPMS has the
 //                                  monitor powered down or the window is fully obscured
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0, contexts released
+//  [x] SIGSTOP, SIGCONT            a pause (MATE's saver makes them): the picture carries on where it
+//                                  stood; input that came meanwhile is read then
 //  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
 #include "host/x11/frame_loop.h"
 #include "host/common/close_rules.h"
@@ -261,6 +263,9 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
         }
         if (stopping(run))
             break;
+        if (takeContinued())
+            for (KaleidoscopeScene* scene : screens.scenes)
+                scene->clock.holdClock();
         // Read afresh every frame, as the Windows loop does. The shortest
         // pause any scene asks for paces them all, drawn or not: a window
         // nobody can see skips its frames, none is drawn late.

@@ -215,3 +215,30 @@ case_monitors() {
     key
     ends_within "a key" 1
 }
+
+# SIGSTOP and SIGCONT, as MATE's and Xfce's savers pause theirs: the clock carries on where it stood
+# (no jump of the pause's length) and it draws on; a key pressed while it is stopped ends it once it runs.
+case_stop_continue() {
+    local lines before after
+    traced() { grep -c '^frame=[0-9]* t=.* cell=' "$WORK/paused.out"; } # whole lines only
+    traced_over() { [ "$(traced)" -gt "$1" ]; }
+    time_of() { awk -v n="$1" '/^frame=/ && ++i == n { sub("t=", "", $2); print $2 }' "$WORK/paused.out"; }
+    pointer "$CX" "$CY"
+    start paused --fullscreen --trace
+    expect_picture paused kaleidoscope
+    kill -STOP "$SAVER" && sleep 0.2
+    lines=$(traced) before=$(time_of "$lines")
+    sleep 2
+    [ "$(traced)" = "$lines" ] || fail "it drew while stopped"
+    kill -CONT "$SAVER"
+    wait_until 50 traced_over $((lines + 5)) || fail "no frames after SIGCONT"
+    after=$(time_of $((lines + 1)))
+    awk -v a="$after" -v b="$before" 'BEGIN { exit !(a - b >= 0 && a - b < 0.5) }' ||
+        fail "the clock went from $before to $after over a 2 s pause"
+    note "the clock went from $before to $after over a 2 s pause"
+    expect_picture continued kaleidoscope
+    kill -STOP "$SAVER"
+    key
+    kill -CONT "$SAVER"
+    quiet_end paused 1
+}

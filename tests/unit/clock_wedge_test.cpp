@@ -75,6 +75,37 @@ TEST(FrameClock, StartsOnceAndCountsWholeMilliseconds) {
     }
 }
 
+// A hold over a pause (the process stopped a minute after 500 ms of frames
+// at 30 a second) carries the time on from the last tick, and the window
+// closes after a second of frames drawn, measuring 30 a second; without the
+// hold the picture jumps a minute and the rate reads as next to nothing.
+TEST(FrameClock, HoldsOverAPause) {
+    for (const bool hold : {true, false}) {
+        SteppedCounter counter{1000, 1, 0};
+        FrameClock clock{};
+        clock.counter = counter.counter();
+        clock.holdClock(); // before the start: nothing to hold
+        clock.startClock();
+        clock.framesPerSecond = 30;
+        clock.sleepInterval = 33;
+        int64_t ms = 0;
+        for (; ms <= 500; ms += 1000 / 30, counter.value = ms)
+            clock.tickClock();
+        const float before = clock.currentTime;
+        counter.value = ms + 60000; // SIGSTOP ... SIGCONT
+        if (hold)
+            clock.holdClock();
+        clock.tickClock();
+        EXPECT_EQ(clock.currentTime, hold ? before : float(double(ms + 60000) * double(0.001f)));
+        for (int i = 0; i < 16 && hold; ++i) {
+            counter.value += 1000 / 30;
+            clock.tickClock();
+        }
+        EXPECT_NEAR(clock.framesPerSecond, hold ? 31 : 0.26f, 0.5f) << hold;
+        EXPECT_EQ(clock.sleepInterval, 33) << hold;
+    }
+}
+
 TEST(FrameClock, ElapsedMillisecondsNeverOverflows) {
     for (const int64_t f : {1LL, 3LL, 1000LL, 1193182LL, 3579545LL, 10000000LL, 2997000000LL})
         for (const int64_t t : {0LL, 1LL, 999LL, 1000LL, 1001LL, 123456789LL, 987654321987LL, -1LL, -1001LL})
