@@ -6,7 +6,10 @@
 #   ldd finds every library the installed saver needs;
 #   the installed saver, run full screen by an ordinary account under xvfb-run (X11, one monitor),
 #     draws a lit, mirror-symmetric kaleidoscope (judged by the tests' zellik-picture);
-#   apt-get remove zellik leaves none of its files behind and dpkg forgets it.
+#   the desktop entries are where MATE's and Xfce's savers, the menus and the sessions' autostart look,
+#     each naming the installed program;
+#   apt-get remove zellik leaves only its conffile (the autostart entry, inert without the program it
+#     tries), and apt-get purge none of its files; dpkg forgets it.
 # Each release's base root is made once and kept in build/debian-roots as a tarball, beside the
 # packages apt downloaded, so a later run only unpacks and installs.
 # Usage: scripts/check-debian-install.sh [DEB [SUITE...]]   (default: dist/zellik_*_amd64.deb,
@@ -89,6 +92,11 @@ check_suite() {
       sed -nE "s/^([^ ]+ [^:]+):.*[:,] ($0 \(=[^)]*\)).*/   $1 is met by \1, which provides \2/p"' "${dep%% *}" "$dep"
   done
   in_root "ldd $saver" >"$log" 2>&1 && ! grep -q 'not found' "$log" || fail "ldd: a library is missing" "$log"
+  for entry in /usr/share/applications/zellik.desktop /usr/share/applications/screensavers/zellik.desktop \
+    /etc/xdg/autostart/zellik-idle.desktop; do
+    grep -q "^Exec=$saver\( \|$\)" "$tree$entry" && grep -qx "TryExec=$saver" "$tree$entry" ||
+      fail "$entry is missing or does not name $saver"
+  done
 
   step "the installed saver under xvfb-run"
   in_root 'apt-get install -y -q --no-install-recommends xvfb xauth && useradd -m viewer && install -d -m 777 /tmp/fb' \
@@ -112,15 +120,24 @@ check_suite() {
   [ "$status" = 0 ] || fail "the saver ended with status $status" "$log"
   echo "   $(cat "$cache/$suite.judged")"
 
+  # What stays of the package's paths must be a folder another package owns, or (after remove) a conffile.
+  dpkg-deb -c "$deb" | awk '{sub("/$", "", $6); print substr($6, 2)}' | grep . >"$tree/tmp/paths"
+  dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles >"$tree/tmp/conffiles"
   step "apt-get remove zellik"
   in_root 'apt-get remove -y -q zellik' >"$log" 2>&1 || fail "the removal failed" "$log"
-  # What stays of the package's paths must be a folder another package owns.
-  dpkg-deb -c "$deb" | awk '{sub("/$", "", $6); print substr($6, 2)}' | grep . >"$tree/tmp/paths"
+  in_root 'dpkg-query -W -f="\${Status}" zellik | grep -q "deinstall ok config-files" && while read -r path; do
+    [ -e "$path" ] || echo "$path"; done </tmp/conffiles' >"$log" 2>&1 || fail "not left as config-files" "$log"
+  [ ! -s "$log" ] || fail "a conffile went with remove: $(tr '\n' ' ' <"$log")"
+  in_root 'while read -r path; do [ ! -e "$path" ] || grep -q "^$path\(/\|\$\)" /tmp/conffiles || echo "$path"; done </tmp/paths |
+    xargs -r dpkg -S 2>&1 >/dev/null | sed -n "s/.*no path found matching pattern //p"' >"$log" 2>&1 || true
+  [ ! -s "$log" ] || fail "left behind by remove: $(tr '\n' ' ' <"$log")"
+  step "apt-get purge zellik"
+  in_root 'apt-get purge -y -q zellik' >"$log" 2>&1 || fail "the purge failed" "$log"
   in_root 'dpkg-query -W -f="\${Status}" zellik 2>/dev/null | grep -v not-installed
     while read -r path; do [ ! -e "$path" ] || echo "$path"; done </tmp/paths | xargs -r dpkg -S 2>&1 >/dev/null |
       sed -n "s/.*no path found matching pattern //p"' \
     >"$log" 2>&1 || true
-  [ ! -s "$log" ] || fail "left behind: $(tr '\n' ' ' <"$log")"
+  [ ! -s "$log" ] || fail "left behind by purge: $(tr '\n' ' ' <"$log")"
   finish
   step passed
 }

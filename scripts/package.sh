@@ -60,6 +60,9 @@ install -D -m 644 packaging/debian/copyright "$tree/usr/share/doc/zellik/copyrig
 install -D -m 644 packaging/debian/zellik.lintian-overrides "$tree/usr/share/lintian/overrides/zellik"
 gzip -9n <packaging/debian/changelog >"$tree/usr/share/doc/zellik/changelog.gz"
 (cd "$tree" && find usr -type f | LC_ALL=C sort | xargs md5sum >DEBIAN/md5sums)
+# What is under /etc (the autostart entry) is the administrator's to edit: a
+# conffile, which dpkg keeps on remove and deletes on purge.
+(cd "$tree" && find etc -type f | LC_ALL=C sort | sed 's|^|/|' >DEBIAN/conffiles)
 (cd "$work" &&
   quietly dpkg-shlibdeps -Tdebian/zellik.substvars debian/zellik/usr/libexec/xscreensaver/zellik &&
   quietly dpkg-gencontrol -pzellik -Pdebian/zellik -Tdebian/zellik.substvars -fdebian/files)

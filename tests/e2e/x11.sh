@@ -183,19 +183,20 @@ case_xscreensaver() {
     wait_until 50 gone "$SAVER" || fail "zellik still runs after -deactivate"
 }
 
-# The .deb installed: xscreensaver runs "zellik" by name; removed: none of its files stay.
+# The .deb installed: xscreensaver runs "zellik" by name; purged: none of its files stay (a remove keeps the
+# autostart entry, a conffile).
 case_deb() {
     local deb
     deb=$(ls "$ZELLIK_DIST"/zellik_*_amd64.deb 2>/dev/null) || skip "no package in $ZELLIK_DIST (scripts/package.sh)"
     need_root "dpkg -i"
     "${ROOT[@]}" dpkg -i "$deb" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
-    at_exit '"${ROOT[@]}" dpkg -r zellik >/dev/null 2>&1'
+    at_exit '"${ROOT[@]}" dpkg -P zellik >/dev/null 2>&1'
     dpkg -L zellik | while read -r file; do [ ! -f "$file" ] || echo "$file"; done >"$WORK/files"
     [ "$(grep -c . "$WORK/files")" -ge 5 ] && grep -qx /usr/libexec/xscreensaver/zellik "$WORK/files" ||
         fail "installed: $(cat "$WORK/files")"
     case_xscreensaver zellik
-    "${ROOT[@]}" dpkg -r zellik >/dev/null || fail "dpkg -r"
-    while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -r"; done <"$WORK/files"
+    "${ROOT[@]}" dpkg -P zellik >/dev/null || fail "dpkg -P"
+    while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -P"; done <"$WORK/files"
 }
 
 # Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; one turned off takes
