@@ -209,6 +209,12 @@ int32_t drawFrames(WaylandRun* run) {
         drawn = drawn || surface->drawnThisRound;
         if (!surface->drawnThisRound)
             continue;
+        // Right before the tick: a stop anywhere earlier is held over, and
+        // not ticked through.
+        if (takeContinued())
+            for (SaverSurface* other : run->surfaces)
+                if (other->scene != nullptr)
+                    other->scene->clock.holdClock();
         if (!drawSurface(surface, flags) && connectionLost(*run))
             break;
         pause = std::min(pause, surface->scene->sleepInterval());
@@ -290,10 +296,6 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
         followOutputs(&run);
         if (stopping(run))
             break;
-        if (takeContinued())
-            for (SaverSurface* surface : run.surfaces)
-                if (surface->scene != nullptr)
-                    surface->scene->clock.holdClock();
         const int32_t pause = drawFrames(&run);
         if (options.trace)
             printTrace(run, &frame, &trace);

@@ -263,9 +263,6 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
         }
         if (stopping(run))
             break;
-        if (takeContinued())
-            for (KaleidoscopeScene* scene : screens.scenes)
-                scene->clock.holdClock();
         // Read afresh every frame, as the Windows loop does. The shortest
         // pause any scene asks for paces them all, drawn or not: a window
         // nobody can see skips its frames, none is drawn late.
@@ -282,6 +279,11 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
             firstDrawn = firstDrawn || i == 0;
             if (screens.windows.size() > 1)
                 glXMakeCurrent(display, window.drawable, window.context);
+            // Right before the tick: a stop anywhere earlier (a round trip,
+            // another window's swap) is held over, and not ticked through.
+            if (takeContinued())
+                for (KaleidoscopeScene* scene : screens.scenes)
+                    scene->clock.holdClock();
             if (screens.scenes[i]->renderFrame(renderFlagsFor(*settings)))
                 glXSwapBuffers(display, window.drawable);
         }
