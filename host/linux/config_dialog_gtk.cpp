@@ -4,7 +4,10 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +23,55 @@ GtkWidget* leftLabel(const char* text) {
     GtkWidget* label = gtk_label_new(text);
     gtk_widget_set_halign(label, GTK_ALIGN_START);
     return label;
+}
+
+// GNOME blanks (and locks) the screen after its own idle delay, in seconds;
+// 0 where it never does or where GNOME's settings are not installed. The
+// schema is looked up first: GSettings aborts on one that is missing.
+uint32_t gnomeIdleDelay() {
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* schema = source != nullptr
+                                  ? g_settings_schema_source_lookup(source, "org.gnome.desktop.session", TRUE)
+                                  : nullptr;
+    if (schema == nullptr)
+        return 0;
+    uint32_t seconds = 0;
+    if (g_settings_schema_has_key(schema, "idle-delay")) {
+        GSettings* session = g_settings_new_full(schema, nullptr, nullptr);
+        seconds = g_settings_get_uint(session, "idle-delay");
+        g_object_unref(session);
+    }
+    g_settings_schema_unref(schema);
+    return seconds;
+}
+
+// The watcher of this session, started at once so that the new idle time
+// needs no new login: this very program with --idle, in a session of its
+// own (double fork, setsid), so it outlives the dialog and is nobody's
+// zombie. A watcher that already runs makes the new one leave at once.
+void startIdleWatcher() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return;
+    path[length] = '\0';
+    const pid_t child = fork();
+    if (child < 0)
+        return;
+    if (child == 0) {
+        setsid();
+        if (fork() != 0)
+            _exit(0);
+        // Its messages go where the dialog's go: the session's log.
+        const int nothing = open("/dev/null", O_RDWR);
+        if (nothing >= 0)
+            dup2(nothing, STDIN_FILENO);
+        char idle[] = "--idle";
+        char* argv[] = {path, idle, nullptr};
+        execv(path, argv);
+        _exit(127);
+    }
+    waitpid(child, nullptr, 0);
 }
 
 } // namespace
@@ -45,13 +97,38 @@ int runConfigDialog(SaverSettings* settings) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(mirrors), settings->useMirrors != 0);
     GtkWidget* ok = gtk_button_new_with_label("OK");
     GtkWidget* cancel = gtk_button_new_with_label("Cancel");
+    // Below the check box: the idle watcher's time, 0 (the default) off.
+    const uint32_t idleMinutes = readIdleMinutes();
+    GtkWidget* idleRow = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    GtkWidget* idle = gtk_spin_button_new_with_range(0, kMaxIdleMinutes, 1);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idle), idleMinutes);
+    gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(idle), TRUE);
+    gtk_entry_set_activates_default(GTK_ENTRY(idle), TRUE);
+    gtk_widget_set_tooltip_text(idle,
+                                "0: never; otherwise the screen saver starts after that many idle minutes");
+    // Alt+A reaches it from the keyboard.
+    GtkWidget* after = gtk_label_new_with_mnemonic("Start _after");
+    gtk_label_set_mnemonic_widget(GTK_LABEL(after), idle);
+    gtk_box_pack_start(GTK_BOX(idleRow), after, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(idleRow), idle, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(idleRow), leftLabel("minutes"), FALSE, FALSE, 0);
     gtk_grid_attach(GTK_GRID(grid), mirrors, 0, 0, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), ok, 1, 0, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), idleRow, 0, 1, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), cancel, 1, 1, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), leftLabel("Version 1.0"), 0, 2, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), leftLabel("Zellik, a kaleidoscope of drifting tiles"), 0, 3, 2, 1);
-    gtk_grid_attach(GTK_GRID(grid), leftLabel("Three tinted tiles, one wedge,"), 0, 4, 2, 1);
-    gtk_grid_attach(GTK_GRID(grid), leftLabel("and mirrors all the way round."), 0, 5, 2, 1);
+    int row = 2;
+    // GNOME's own blanking comes first when it is sooner: say so, with its time.
+    if (const uint32_t gnome = gnomeIdleDelay(); gnome > 0) {
+        char note[160];
+        std::snprintf(note, sizeof note,
+                      "GNOME blanks the screen after %u minute%s:\nset a shorter time to see Zellik.",
+                      (gnome + 59) / 60, (gnome + 59) / 60 == 1 ? "" : "s");
+        gtk_grid_attach(GTK_GRID(grid), leftLabel(note), 0, row++, 2, 1);
+    }
+    gtk_grid_attach(GTK_GRID(grid), leftLabel("Version 1.0"), 0, row++, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), leftLabel("Zellik, a kaleidoscope of drifting tiles"), 0, row++, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), leftLabel("Three tinted tiles, one wedge,"), 0, row++, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), leftLabel("and mirrors all the way round."), 0, row, 2, 1);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid);
     g_signal_connect(ok, "clicked", G_CALLBACK(respondOk), dialog);
     g_signal_connect(cancel, "clicked", G_CALLBACK(respondCancel), dialog);
@@ -66,8 +143,12 @@ int runConfigDialog(SaverSettings* settings) {
     // Escape and the close box both come back as GTK_RESPONSE_DELETE_EVENT.
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     const bool store = response == GTK_RESPONSE_OK;
-    if (store)
+    uint32_t newIdleMinutes = idleMinutes;
+    if (store) {
         settings->useMirrors = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mirrors)) ? 1u : 0u;
+        gtk_spin_button_update(GTK_SPIN_BUTTON(idle)); // a number typed and not yet taken
+        newIdleMinutes = static_cast<uint32_t>(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idle)));
+    }
     gtk_widget_destroy(dialog);
     while (gtk_events_pending())
         gtk_main_iteration();
@@ -75,9 +156,11 @@ int runConfigDialog(SaverSettings* settings) {
     if (!store)
         return 0;
     std::string error;
-    if (!writeSaverSettings(*settings, &error)) {
+    if (!writeSaverSettings(*settings, &error) || !writeIdleMinutes(newIdleMinutes, &error)) {
         std::fprintf(stderr, "zellik: %s\n", error.c_str());
         return 1;
     }
+    if (newIdleMinutes != 0 && newIdleMinutes != idleMinutes)
+        startIdleWatcher();
     return 0;
 }

@@ -1,10 +1,15 @@
 // The configuration dialog in GTK 3, with the controls of the Windows dialog:
-// "Use Mirrors", OK, Cancel, "Version 1.0" and three credit lines.
+// "Use Mirrors", OK, Cancel, "Version 1.0" and three credit lines; and, for
+// the idle watcher, "Start after N minutes" (0 = off), with GNOME's own
+// blanking time beside it where GNOME's settings can be read.
 #pragma once
 #include "host/common/saver_settings.h"
 
-// Shows the dialog with the check box set from settings->useMirrors. OK
-// stores the choice; Cancel, Escape and the close box store nothing.
+// Shows the dialog with the check box set from settings->useMirrors and the
+// idle time from the settings file. OK stores both, and starts the idle
+// watcher (this program with --idle, detached) when the idle time was
+// turned on or changed, so that it works without a new login; Cancel,
+// Escape and the close box store nothing.
 // Returns the process exit status: 1 when there is no display or the
 // choice could not be stored (one line on stderr), otherwise 0.
 int runConfigDialog(SaverSettings* settings);

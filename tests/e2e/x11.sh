@@ -147,19 +147,37 @@ case_settings_cli() {
     done
 }
 
-# The dialog: Space toggles "Use Mirrors", Enter stores it; Escape and the close box store nothing.
+# The dialog: Space toggles "Use Mirrors", Alt+A reaches "Start after N minutes", Enter stores both; Escape
+# and the close box store nothing. An idle time turned on or changed starts the watcher (zellik --idle, with
+# no idle source here, says so in one line on the dialog's stderr); one left as it was or turned off does not.
 case_config_dialog() {
-    local row id
-    for row in "Return 0" "Return 1" "Escape 1" "close 1"; do
-        set -- $row
+    local keys action mirrors minutes watcher id
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus && unset WAYLAND_DISPLAY
+    while read -r keys action mirrors minutes watcher; do
         start dialog -c
         id=$(window_named 'Config dialog')
         xdo windowfocus --sync "$id" && sleep 0.3
-        xdo key space && sleep 0.2
-        if [ "$1" = close ]; then timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"; else xdo key "$1"; fi
-        ends_within "space, $1" 5
-        [ "$(cat "$INI")" = $'[Software\\Quent\\Dunmere]\nUseMirrors='"$2" ] || fail "space, $1: stored $(cat "$INI")"
-    done
+        xdo key ${keys//,/ } && sleep 0.2
+        if [ "$action" = close ]; then timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"; else xdo key "$action"; fi
+        ends_within "$keys, $action" 5
+        [ "$(cat "$INI" 2>/dev/null)" = $'[Software\\Quent\\Dunmere]\nUseMirrors='"$mirrors"$'\nIdleMinutes='"$minutes" ] ||
+            { [ "$minutes" = - ] && [ ! -e "$INI" ]; } || fail "$keys, $action: stored $(cat "$INI" 2>/dev/null)"
+        if [ "$watcher" = yes ]; then
+            wait_until 50 grep -q '^zellik: ' "$WORK/dialog.err" || fail "$keys, $action: no watcher started"
+        else
+            sleep 0.5 && [ ! -s "$WORK/dialog.err" ] || fail "$keys, $action: $(cat "$WORK/dialog.err")"
+        fi
+    done <<'EOF'
+space Escape - - no
+space close - - no
+space Return 0 0 no
+space Return 1 0 no
+alt+a,ctrl+a,7 Return 1 7 yes
+alt+a,Up Return 1 8 yes
+space Return 0 8 no
+alt+a,ctrl+a,0 Return 0 0 no
+alt+a,ctrl+a,9,9,9,9 Return 0 720 yes
+EOF
 }
 
 # xscreensaver's daemon (run by an ordinary account: the caller's, or as root zellik-test) runs
