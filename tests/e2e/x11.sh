@@ -154,19 +154,14 @@ case_config_dialog() {
     local keys action mirrors minutes watcher id
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus && unset WAYLAND_DISPLAY
     while read -r keys action mirrors minutes watcher; do
-        start dialog -c
-        id=$(window_named 'Config dialog')
-        xdo windowfocus --sync "$id" && sleep 0.3
-        xdo key ${keys//,/ } && sleep 0.2
+        start dialog -c && id=$(window_named 'Config dialog')
+        xdo windowfocus --sync "$id" && sleep 0.3 && xdo key ${keys//,/ } && sleep 0.2
         if [ "$action" = close ]; then timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"; else xdo key "$action"; fi
         ends_within "$keys, $action" 5
         [ "$(cat "$INI" 2>/dev/null)" = $'[Software\\Quent\\Dunmere]\nUseMirrors='"$mirrors"$'\nIdleMinutes='"$minutes" ] ||
             { [ "$minutes" = - ] && [ ! -e "$INI" ]; } || fail "$keys, $action: stored $(cat "$INI" 2>/dev/null)"
-        if [ "$watcher" = yes ]; then
-            wait_until 50 grep -q '^zellik: ' "$WORK/dialog.err" || fail "$keys, $action: no watcher started"
-        else
-            sleep 0.5 && [ ! -s "$WORK/dialog.err" ] || fail "$keys, $action: $(cat "$WORK/dialog.err")"
-        fi
+        [ "$watcher" = yes ] && { wait_until 50 grep -q '^zellik: ' "$WORK/dialog.err" || fail "$keys: no watcher"; }
+        [ "$watcher" = yes ] || { sleep 0.5 && [ ! -s "$WORK/dialog.err" ]; } || fail "$keys: $(cat "$WORK/dialog.err")"
     done <<'EOF'
 space Escape - - no
 space close - - no
@@ -250,22 +245,13 @@ case_stop_continue() {
     traced() { grep -c '^frame=[0-9]* t=.* cell=' "$WORK/paused.out"; } # whole lines only
     traced_over() { [ "$(traced)" -gt "$1" ]; }
     time_of() { awk -v n="$1" '/^frame=/ && ++i == n { sub("t=", "", $2); print $2 }' "$WORK/paused.out"; }
-    pointer "$CX" "$CY"
-    start paused --fullscreen --trace
+    pointer "$CX" "$CY" && start paused --fullscreen --trace
     expect_picture paused kaleidoscope
-    kill -STOP "$SAVER" && sleep 0.2
-    lines=$(traced) before=$(time_of "$lines")
-    sleep 2
-    [ "$(traced)" = "$lines" ] || fail "it drew while stopped"
-    kill -CONT "$SAVER"
-    wait_until 50 traced_over $((lines + 5)) || fail "no frames after SIGCONT"
-    after=$(time_of $((lines + 1)))
+    kill -STOP "$SAVER" && sleep 0.2 && lines=$(traced) && before=$(time_of "$lines") && sleep 2
+    [ "$(traced)" = "$lines" ] && kill -CONT "$SAVER" || fail "it drew while stopped"
+    wait_until 50 traced_over $((lines + 5)) && after=$(time_of $((lines + 1))) || fail "no frames after SIGCONT"
     awk -v a="$after" -v b="$before" 'BEGIN { exit !(a - b >= 0 && a - b < 0.5) }' ||
         fail "the clock went from $before to $after over a 2 s pause"
-    note "the clock went from $before to $after over a 2 s pause"
-    expect_picture continued kaleidoscope
-    kill -STOP "$SAVER"
-    key
-    kill -CONT "$SAVER"
+    kill -STOP "$SAVER" && key && kill -CONT "$SAVER"
     quiet_end paused 1
 }
