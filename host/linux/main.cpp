@@ -18,6 +18,7 @@
 #include "host/linux/config_dialog_gtk.h"
 #include "host/linux/options.h"
 #include "host/linux/settings_file.h"
+#include "host/linux/stop_signals.h"
 #include "host/wayland/wayland_saver.h"
 #include "host/x11/frame_loop.h"
 
@@ -28,6 +29,10 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    // Before any start-up work: a TERM from a daemon that changed its mind
+    // at once still ends the run with 0 rather than the signal's status.
+    // Once, for whichever host runs, the Wayland one and the X11 one after it.
+    catchStopSignals();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, &options, &error)) {

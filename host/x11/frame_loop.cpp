@@ -194,7 +194,6 @@ bool followMonitors(Display* display, const Options& options, uint32_t seed, Sav
 } // namespace
 
 int runSaverWindow(const Options& options, SaverSettings* settings) {
-    catchStopSignals();
     const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
     Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
     if (display == nullptr) {
