@@ -5,6 +5,7 @@
 
 // Shows the dialog with the check box set from settings->useMirrors. OK
 // stores the choice; Cancel, Escape and the close box store nothing.
-// Returns the process exit status: 1 when there is no display or the
-// choice could not be stored (one line on stderr), otherwise 0.
+// Returns the process exit status: 1 when GTK 3 cannot be loaded, there is
+// no display or the choice could not be stored (one line on stderr),
+// otherwise 0.
 int runConfigDialog(SaverSettings* settings);

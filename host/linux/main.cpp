@@ -9,6 +9,7 @@
 //                                  they are refused in one line, status 2
 //  [x] settings                    $XDG_CONFIG_HOME/zellik/zellik.ini, the registry's keys as sections
 //  [x] -c                          the GTK settings dialog; -c --mirrors on|off stores without one
+//                                  (GTK is loaded for the dialog alone: the saver starts without it)
 //  [x] the saver                   host/x11/frame_loop.cpp (Xlib + GLX) or
 //                                  host/wayland/wayland_saver.cpp (wayland-client + EGL)
 //  [ ] password                    none: there is no screen-saver password library to ask, so

@@ -61,6 +61,13 @@ void catchStopSignals() {
     handle(SIGALRM, endNow);
     handle(SIGTERM, onStopSignal);
     handle(SIGINT, onStopSignal);
+    // A signal mask survives exec: a program started with these blocked
+    // would never stop. One already sent is taken here.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
 }
 
 void stopSignalsToLoop() {

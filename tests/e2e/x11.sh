@@ -250,3 +250,40 @@ case_monitor_over_monitor() {
     key
     ends_within "a key" 1
 }
+
+# A stop signal ends the saver with 0 from its first instructions on. TERM 5 ms after the start, ten times,
+# while the X server is stopped and the start-up waits on it; the saver starts with TERM blocked, so that a
+# signal sent before it runs at all (a loaded machine) is held for it rather than taken by the default
+# action. The Wayland host that finds no compositor and the X11 host it falls back to share one set of
+# handlers: one grace timer, one wake pipe.
+case_early_term() {
+    local i n status hold pipes
+    exec {hold}<> <(:) # read -t on it: a sleep without starting a program
+    at_exit "kill -CONT $XVFB_PID"
+    kill -STOP "$XVFB_PID"
+    for i in $(seq 10); do
+        (exec perl -e 'use POSIX; sigprocmask(SIG_BLOCK, POSIX::SigSet->new(SIGTERM)); exec @ARGV' \
+            "$ZELLIK" --fullscreen) &
+        SAVER=$!
+        for ((n = 0; n < 100000; n++)); do [ "/proc/$SAVER/exe" -ef "$ZELLIK" ] && break; done
+        read -rt 0.005 -u "$hold"
+        kill -TERM "$SAVER"
+        status=0
+        wait_until 30 gone "$SAVER" || fail "TERM 5 ms after the start, run $i: still running after 3 s"
+        wait "$SAVER" || status=$?
+        [ "$status" = 0 ] || fail "TERM 5 ms after the start, run $i: status $status"
+    done
+    kill -CONT "$XVFB_PID"
+    pipes() { find "/proc/$SAVER/fd" -lname 'pipe:*' | wc -l; }
+    start x11 --fullscreen
+    expect_picture x11 kaleidoscope
+    read -r pipes < <(pipes)
+    kill -TERM "$SAVER"
+    quiet_end x11 3
+    WAYLAND_DISPLAY=/nonexistent/wayland start fallback --fullscreen
+    expect_picture fallback kaleidoscope
+    [ "$(grep -c '^ID:' "/proc/$SAVER/timers")" = 1 ] && [ "$(pipes)" = "$pipes" ] ||
+        fail "after the fallback to X11: $(grep -c '^ID:' "/proc/$SAVER/timers") timers, $(pipes) pipes, not 1 and $pipes"
+    kill -TERM "$SAVER"
+    ends_within "TERM after the fallback" 3
+}
