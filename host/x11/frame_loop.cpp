@@ -190,8 +190,8 @@ bool covers(const std::vector<ScreenArea>& areas, const ScreenArea& area) {
 }
 
 // Smaller areas over larger ones (a clone at a lower mode, a small monitor
-// at a large one's origin): each window's stacking follows the order of the
-// areas, larger first, whenever it is made.
+// at a large one's origin), whichever window was made first: a new window
+// is mapped on top of all the others.
 void restack(Display* display, const std::vector<ScreenArea>& now, const SaverScreens& screens) {
     std::vector<Window> topFirst;
     for (auto area = now.rbegin(); area != now.rend(); ++area) {
