@@ -10,6 +10,6 @@
 // watcher (this program with --idle, detached) when the idle time was
 // turned on or changed, so that it works without a new login; Cancel,
 // Escape and the close box store nothing.
-// Returns the process exit status: 1 when there is no display or the
-// choice could not be stored (one line on stderr), otherwise 0.
+// Returns the process exit status: 1 when GTK 3 cannot be loaded, there is
+// no display or the choice could not be stored (one line on stderr), otherwise 0.
 int runConfigDialog(SaverSettings* settings);

@@ -10,6 +10,7 @@
 //  [x] settings                    $XDG_CONFIG_HOME/zellik/zellik.ini, the registry's keys as sections
 //  [x] -c                          the GTK settings dialog; -c --mirrors on|off and
 //                                  -c --idle-minutes N store without one
+//                                  (GTK is loaded for the dialog alone: the saver starts without it)
 //  [x] the saver                   host/x11/frame_loop.cpp (Xlib + GLX) or
 //                                  host/wayland/wayland_saver.cpp (wayland-client + EGL)
 //  [ ] password                    none: there is no screen-saver password library to ask, so
@@ -19,6 +20,7 @@
 #include "host/linux/config_dialog_gtk.h"
 #include "host/linux/options.h"
 #include "host/linux/settings_file.h"
+#include "host/linux/stop_signals.h"
 #include "host/wayland/wayland_saver.h"
 #include "host/x11/frame_loop.h"
 
@@ -29,6 +31,10 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    // Before any start-up work: a TERM from a daemon that changed its mind
+    // at once still ends the run with 0 rather than the signal's status.
+    // Once, for whichever host runs, the Wayland one and the X11 one after it.
+    catchStopSignals();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, &options, &error)) {

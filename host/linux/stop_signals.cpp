@@ -67,6 +67,13 @@ void catchStopSignals() {
     handle(SIGTERM, onStopSignal);
     handle(SIGINT, onStopSignal);
     handle(SIGCONT, onContinue);
+    // A signal mask survives exec: a program started with these blocked
+    // would never stop. One already sent is taken here.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
 }
 
 void stopSignalsToLoop() {

@@ -4,7 +4,9 @@
 #pragma once
 #include <cstdint>
 
-// Installs the handlers. Until stopSignalsToLoop, a stop signal ends the
+// Installs the handlers, once per process and before any start-up work (main
+// calls it first: the Wayland host and the X11 one it may fall back to share
+// one wake pipe and one timer). Until stopSignalsToLoop, a stop signal ends the
 // process at once with status 0: the set-up waits on the display server in
 // places no flag can reach (the first round trip, EGL or GLX, the map), and
 // the server drops all a client made (windows, surfaces, grabs) when its

@@ -259,7 +259,6 @@ void tearDown(WaylandRun* run) {
 } // namespace
 
 int runWaylandSaver(const Options& options, SaverSettings* settings) {
-    catchStopSignals();
     WaylandRun run;
     run.options = &options;
     run.settings = settings;

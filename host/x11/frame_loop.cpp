@@ -6,7 +6,10 @@
 //                                  closes on a key, a button, focus loss or a pointer move beyond
 //                                  "Mouse Threshold" on one axis; cursor hidden
 //  [x] monitors added or removed   full screen: a new monitor gets its window, a removed one takes
-//                                  only its own (RandR's screen, CRTC and output notifications)
+//                                  only its own (RandR's screen, CRTC and output notifications);
+//                                  smaller areas stacked over larger ones; the pointer the server
+//                                  moves off a monitor that went is no input. The start is the
+//                                  same path, from no window at all
 //  [x] -p, --window-id ID          draws into an existing window; no input closes it
 //  [x] --root                      $XSCREENSAVER_WINDOW, else the root window (xscreensaver's way)
 //  [x] frame loop                  all pending events, one renderFrame per window, glXSwapBuffers,
@@ -63,16 +66,46 @@ bool stopping(const SaverRun& run) {
     return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError;
 }
 
+bool isMonitorChange(int randrEventBase, const XEvent& event) {
+    return randrEventBase >= 0 &&
+           (event.type == randrEventBase + RRScreenChangeNotify || event.type == randrEventBase + RRNotify);
+}
+
+struct QueueLook {
+    int randrEventBase;
+    bool monitorChange;
+};
+
+// Looks at every queued event and takes none.
+Bool lookForMonitorChange(Display*, XEvent* event, XPointer argument) {
+    auto* look = reinterpret_cast<QueueLook*>(argument);
+    look->monitorChange = look->monitorChange || isMonitorChange(look->randrEventBase, *event);
+    return False;
+}
+
+bool monitorChangeQueued(Display* display, int randrEventBase) {
+    QueueLook look{randrEventBase, false};
+    XEvent unused;
+    XCheckIfEvent(display, &unused, lookForMonitorChange, reinterpret_cast<XPointer>(&look));
+    return look.monitorChange;
+}
+
 // Every pending event, so that input closes the saver before another frame.
+// A monitor that goes takes the pointer with it: the server moves it onto
+// another monitor, and that motion may be queued before the RandR events
+// that tell why. So once the queue holds a monitor change, pointer motion is
+// not the user's until the monitors have been followed and the start point
+// taken anew.
 void handlePendingEvents(Display* display, SaverRun* run, SaverScreens* screens) {
     while (!stopping(*run) && XPending(display) > 0) {
+        if (!screens->monitorsChanged && screens->randrEventBase >= 0)
+            screens->monitorsChanged = monitorChangeQueued(display, screens->randrEventBase);
         XEvent event;
         XNextEvent(display, &event);
-        if (screens->randrEventBase >= 0 && (event.type == screens->randrEventBase + RRScreenChangeNotify ||
-                                             event.type == screens->randrEventBase + RRNotify)) {
+        if (isMonitorChange(screens->randrEventBase, event)) {
             XRRUpdateConfiguration(&event); // the screen's size as Xlib reports it
             screens->monitorsChanged = true;
-        } else {
+        } else if (!(screens->monitorsChanged && event.type == MotionNotify)) {
             saverWindowProc(run, event);
         }
     }
@@ -149,19 +182,42 @@ void closeScreen(Display* display, SaverScreens* screens, size_t i) {
     screens->scenes.erase(screens->scenes.begin() + at);
 }
 
-bool covers(const std::vector<ScreenArea>& areas, const ScreenArea& area) {
-    return std::any_of(areas.begin(), areas.end(), [&area](const ScreenArea& a) {
-        return a.x == area.x && a.y == area.y && a.width == area.width && a.height == area.height;
-    });
+bool sameArea(const ScreenArea& a, const ScreenArea& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
-// After RandR told of a change: the window of each area no monitor has any
-// more closes, each new area gets a window and a scene, and the others draw
-// on. The input grab moves to the first window should its window have gone.
+bool covers(const std::vector<ScreenArea>& areas, const ScreenArea& area) {
+    return std::any_of(areas.begin(), areas.end(),
+                       [&area](const ScreenArea& a) { return sameArea(a, area); });
+}
+
+// Smaller areas over larger ones (a clone at a lower mode, a small monitor
+// at a large one's origin), whichever window was made first: a new window
+// is mapped on top of all the others.
+void restack(Display* display, const std::vector<ScreenArea>& now, const SaverScreens& screens) {
+    std::vector<Window> topFirst;
+    for (auto area = now.rbegin(); area != now.rend(); ++area) {
+        for (size_t i = 0; i < screens.areas.size(); ++i) {
+            if (sameArea(screens.areas[i], *area))
+                topFirst.push_back(screens.windows[i].drawable);
+        }
+    }
+    XRestackWindows(display, topFirst.data(), static_cast<int>(topFirst.size()));
+}
+
+// At the start and after RandR told of a change: the window of each area no
+// monitor has any more closes, each new area gets a window and a scene, and
+// the others draw on. Full screen, the windows are stacked by area and the
+// input grab moves to the first window should its window have gone; the
+// pointer's moves so far are the server's (a monitor that went took the
+// pointer with it), so the mouse threshold counts from where it is now.
 // False (and said) when a new window or scene cannot be made.
-bool followMonitors(Display* display, const Options& options, uint32_t seed, SaverScreens* screens) {
+bool followMonitors(Display* display, const Options& options, uint32_t seed, SaverSettings* settings,
+                    SaverScreens* screens) {
     screens->monitorsChanged = false;
-    const std::vector<ScreenArea> now = monitorAreas(display);
+    const bool fullScreen = options.kind == WindowKind::FullScreen;
+    // Not full screen: one window, of the options' size or the given one's.
+    const std::vector<ScreenArea> now = fullScreen ? monitorAreas(display) : std::vector<ScreenArea>(1);
     for (size_t i = screens->areas.size(); i-- > 0;) {
         if (!covers(now, screens->areas[i]))
             closeScreen(display, screens, i);
@@ -185,9 +241,20 @@ bool followMonitors(Display* display, const Options& options, uint32_t seed, Sav
     }
     if (screens->windows.empty())
         return false;
-    if (std::none_of(screens->windows.begin(), screens->windows.end(),
-                     [](const SaverWindow& window) { return window.grabbed; }))
-        grabSaverInput(&screens->windows[0]);
+    settings->window = screens->windows.data();
+    if (fullScreen) {
+        restack(display, now, *screens);
+        if (std::none_of(screens->windows.begin(), screens->windows.end(),
+                         [](const SaverWindow& window) { return window.grabbed; }))
+            grabSaverInput(&screens->windows[0]);
+        // Whatever the server did with the pointer up to now is in the queue
+        // once this round trip is over.
+        XSync(display, False);
+        XEvent motion;
+        while (XCheckTypedEvent(display, MotionNotify, &motion)) {
+        }
+    }
+    settings->startCursor = pointerPosition(display);
     // A single window is drawn without switching contexts: its own is current.
     glXMakeCurrent(display, screens->windows[0].drawable, screens->windows[0].context);
     return true;
@@ -196,7 +263,6 @@ bool followMonitors(Display* display, const Options& options, uint32_t seed, Sav
 } // namespace
 
 int runSaverWindow(const Options& options, SaverSettings* settings) {
-    catchStopSignals();
     const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
     Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
     if (display == nullptr) {
@@ -210,38 +276,18 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
 
     // Full screen: a window per monitor, each with a context and a scene of
     // its own, so that each scene keeps the viewport and projection it set
-    // up for its monitor. Otherwise one window.
-    const bool fullScreen = options.kind == WindowKind::FullScreen;
-    SaverScreens screens;
-    if (fullScreen)
-        watchMonitors(display, &screens);
-    screens.areas = fullScreen ? monitorAreas(display) : std::vector<ScreenArea>(1);
-    screens.windows.resize(screens.areas.size());
-    screens.scenes.resize(screens.areas.size(), nullptr);
-    std::string error;
-    for (size_t i = 0; i < screens.areas.size(); ++i) {
-        if (!openSaverWindow(display, options, screens.areas[i], &screens.windows[i], &error)) {
-            std::fprintf(stderr, "zellik: %s\n", error.c_str());
-            for (size_t k = 0; k < i; ++k) // a window that failed has released itself
-                closeSaverWindow(&screens.windows[k]);
-            XCloseDisplay(display);
-            return 1;
-        }
-    }
-    // Window creation: the reference point of the mouse threshold and of the
-    // password delay.
-    settings->window = screens.windows.data();
-    settings->startCursor = pointerPosition(display);
-    settings->startTick = tickCount();
-    if (fullScreen)
-        grabSaverInput(&screens.windows[0]);
-
-    // The loop never draws without a scene: when one cannot be made there is
+    // up for its monitor. Otherwise one window. The run starts with none and
+    // follows the monitors once, as it does whenever they change; RandR is
+    // watched first, so that a change during the start is not missed. The
+    // loop never draws without a scene: when one cannot be made there is
     // nothing to show, and the run ends as a set-up failure.
+    SaverScreens screens;
+    if (options.kind == WindowKind::FullScreen)
+        watchMonitors(display, &screens);
     const uint32_t seed = seedFromCalendarTime();
-    bool made = true;
-    for (size_t i = 0; i < screens.windows.size() && made; ++i)
-        made = makeScene(display, &screens, i, seed);
+    bool made = followMonitors(display, options, seed, settings, &screens);
+    // The windows' making: the reference point of the password delay.
+    settings->startTick = tickCount();
 
     int dpmsEvent = 0, dpmsError = 0;
     screens.dpmsCapable = options.kind != WindowKind::Given && options.kind != WindowKind::Root &&
@@ -257,8 +303,7 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
         run.windowCount = static_cast<int32_t>(screens.windows.size());
         handlePendingEvents(display, &run, &screens);
         if (screens.monitorsChanged) {
-            made = followMonitors(display, options, seed, &screens);
-            settings->window = screens.windows.data();
+            made = followMonitors(display, options, seed, settings, &screens);
             continue;
         }
         if (stopping(run))

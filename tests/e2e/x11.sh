@@ -15,6 +15,7 @@ quiet_end() { # NAME SECONDS: ended with 0, nothing on stderr
 }
 cursor() { timeout 10 "$ZELLIK_TEST_WINDOW" cursor -; }
 window_named() { xdo search --sync --onlyvisible --name "^$1\$" | head -n1; }
+windows() { [ "$(xdo search --name '^Zellik$' | wc -l)" = "$1" ]; } # COUNT: of the saver's
 size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # The cursor is hidden full screen and back after; focus moving away ends it.
@@ -254,4 +255,76 @@ case_stop_continue() {
         fail "the clock went from $before to $after over a 2 s pause"
     kill -STOP "$SAVER" && key && kill -CONT "$SAVER"
     quiet_end paused 1
+}
+
+# The monitor under the pointer turned off (the dummy driver then moves DUMMY1 to 0,0): the server moves the
+# pointer, which is no input of the user's; the saver draws on, and a real move still ends it.
+case_monitor_off_under_pointer() {
+    local X Y
+    xvfb_stop "$XVFB_PID"
+    two_monitors
+    pointer 640 360
+    host_start
+    expect_picture both kaleidoscope 1024x768+1280+0
+    xrandr --output DUMMY0 --off
+    stays "DUMMY0 turned off under the pointer" 2
+    expect_picture remaining kaleidoscope 1024x768+0+0
+    eval "$(xdo getmouselocation --shell)"
+    pointer $((X < 512 ? X + 300 : X - 300)) "$Y"
+    ends_within "a move on the remaining monitor" 1
+}
+
+# A larger monitor added at the origin of a smaller one: the smaller stays on top with a whole kaleidoscope
+# centred on it, and the larger one's picture shows around it.
+case_monitor_over_monitor() {
+    xvfb_stop "$XVFB_PID"
+    two_monitors
+    xrandr --output DUMMY0 --off --output DUMMY1 --mode 1024x768 --pos 0x0 || fail "xrandr: DUMMY1 alone"
+    pointer 512 384
+    host_start
+    expect_picture small kaleidoscope 1024x768+0+0
+    xrandr --addmode DUMMY0 1280x1024 2>/dev/null
+    xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 || fail "xrandr: DUMMY0 1280x1024 at 0,0"
+    wait_until 50 windows 2 || fail "no window for DUMMY0"
+    expect_picture on-top kaleidoscope 1024x768+0+0
+    alive "$SAVER" || fail "the saver ended when a monitor came"
+    key
+    ends_within "a key" 1
+}
+
+# A stop signal ends the saver with 0 from its first instructions on. TERM 5 ms after the start, ten times,
+# while the X server is stopped and the start-up waits on it; the saver starts with TERM blocked, so that a
+# signal sent before it runs at all (a loaded machine) is held for it rather than taken by the default
+# action. The Wayland host that finds no compositor and the X11 host it falls back to share one set of
+# handlers: one grace timer, one wake pipe.
+case_early_term() {
+    local i n status hold pipes
+    exec {hold}<> <(:) # read -t on it: a sleep without starting a program
+    at_exit "kill -CONT $XVFB_PID"
+    kill -STOP "$XVFB_PID"
+    for i in $(seq 10); do
+        (exec perl -e 'use POSIX; sigprocmask(SIG_BLOCK, POSIX::SigSet->new(SIGTERM)); exec @ARGV' \
+            "$ZELLIK" --fullscreen) &
+        SAVER=$!
+        for ((n = 0; n < 100000; n++)); do [ "/proc/$SAVER/exe" -ef "$ZELLIK" ] && break; done
+        read -rt 0.005 -u "$hold"
+        kill -TERM "$SAVER"
+        status=0
+        wait_until 30 gone "$SAVER" || fail "TERM 5 ms after the start, run $i: still running after 3 s"
+        wait "$SAVER" || status=$?
+        [ "$status" = 0 ] || fail "TERM 5 ms after the start, run $i: status $status"
+    done
+    kill -CONT "$XVFB_PID"
+    pipes() { find "/proc/$SAVER/fd" -lname 'pipe:*' | wc -l; }
+    start x11 --fullscreen
+    expect_picture x11 kaleidoscope
+    read -r pipes < <(pipes)
+    kill -TERM "$SAVER"
+    quiet_end x11 3
+    WAYLAND_DISPLAY=/nonexistent/wayland start fallback --fullscreen
+    expect_picture fallback kaleidoscope
+    [ "$(grep -c '^ID:' "/proc/$SAVER/timers")" = 1 ] && [ "$(pipes)" = "$pipes" ] ||
+        fail "after the fallback to X11: $(grep -c '^ID:' "/proc/$SAVER/timers") timers, $(pipes) pipes, not 1 and $pipes"
+    kill -TERM "$SAVER"
+    ends_within "TERM after the fallback" 3
 }
