@@ -8,7 +8,8 @@
 //  [x] X11-only options            --window-id, --root and --display choose X11; with --wayland
 //                                  they are refused in one line, status 2
 //  [x] settings                    $XDG_CONFIG_HOME/zellik/zellik.ini, the registry's keys as sections
-//  [x] -c                          the GTK settings dialog; -c --mirrors on|off stores without one
+//  [x] -c                          the GTK settings dialog; -c --mirrors on|off and
+//                                  -c --idle-minutes N store without one
 //  [x] the saver                   host/x11/frame_loop.cpp (Xlib + GLX) or
 //                                  host/wayland/wayland_saver.cpp (wayland-client + EGL)
 //  [ ] password                    none: there is no screen-saver password library to ask, so
@@ -44,11 +45,14 @@ int main(int argc, char** argv) {
     readSaverSettings(&settings);
 
     if (options.configure) {
-        if (options.mirrors < 0)
+        if (options.mirrors < 0 && options.idleMinutes < 0)
             return runConfigDialog(&settings);
-        // From a terminal or a script: store the value, no dialog, no display.
+        // From a terminal or a script: store the values given, no dialog, no display.
         settings.useMirrors = static_cast<uint32_t>(options.mirrors);
-        if (!writeSaverSettings(settings, &error)) {
+        const bool stored =
+            (options.mirrors < 0 || writeSaverSettings(settings, &error)) &&
+            (options.idleMinutes < 0 || writeIdleMinutes(static_cast<uint32_t>(options.idleMinutes), &error));
+        if (!stored) {
             std::fprintf(stderr, "zellik: %s\n", error.c_str());
             return 1;
         }

@@ -1,4 +1,5 @@
 #include "host/linux/options.h"
+#include "host/linux/settings_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,8 +35,11 @@ const char kUsage[] =
     "Settings:\n"
     "  --mirrors [on|off]     mirrors on (or as given) for this run\n"
     "  --no-mirrors           mirrors off for this run\n"
-    "  -c, --configure        the settings dialog; with --mirrors on|off or\n"
-    "                         --no-mirrors, store that setting without a dialog\n"
+    "  -c, --configure        the settings dialog; with --mirrors on|off,\n"
+    "                         --no-mirrors or --idle-minutes, store those settings\n"
+    "                         without a dialog\n"
+    "  --idle-minutes N       with -c: the idle time after which the idle watcher\n"
+    "                         starts the saver, 0 (off, the default) to 720 minutes\n"
     "Other:\n"
     "  --trace                print one line per frame with the scene's state\n"
     "  -h, --help             this text\n"
@@ -43,6 +47,7 @@ const char kUsage[] =
     "\n"
     "Settings file: $XDG_CONFIG_HOME/zellik/zellik.ini (default ~/.config/zellik/zellik.ini)\n"
     "  [Software\\Quent\\Dunmere]                                  UseMirrors=1\n"
+    "                                                            IdleMinutes=0\n"
     "  [Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers] Password Delay=15\n"
     "                                                            Mouse Threshold=50\n";
 
@@ -80,6 +85,17 @@ int32_t switchValue(const char* text) {
             return 0;
     }
     return -1;
+}
+
+// A whole number of minutes as a person types it: decimal digits only.
+bool parseMinutes(const char* text, int32_t* out) {
+    if (*text == '\0' || std::strlen(text) > 9 || std::strspn(text, "0123456789") != std::strlen(text))
+        return false;
+    const long minutes = std::strtol(text, nullptr, 10);
+    if (minutes > static_cast<long>(kMaxIdleMinutes))
+        return false;
+    *out = static_cast<int32_t>(minutes);
+    return true;
 }
 
 bool parseSize(const char* text, int32_t* width, int32_t* height) {
@@ -206,6 +222,15 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 *error = std::string("'") + value + "' is not on or off";
                 return false;
             }
+        } else if (isOption(arg, "idle-minutes", &value)) {
+            const char* minutes = takeValue("idle-minutes");
+            if (minutes == nullptr)
+                return false;
+            if (!parseMinutes(minutes, &options->idleMinutes)) {
+                *error = std::string("'") + minutes + "' is not a whole number of minutes from 0 to " +
+                         std::to_string(kMaxIdleMinutes);
+                return false;
+            }
         } else if (isOption(arg, "display", &value)) {
             const char* name = takeValue("display");
             if (name == nullptr)
@@ -224,6 +249,11 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             *error = std::string("unknown option '") + arg + "'";
             return false;
         }
+    }
+    // The idle time is a stored setting, not something for one run.
+    if (options->idleMinutes >= 0 && !options->configure) {
+        *error = "'--idle-minutes' stores a setting and needs -c";
+        return false;
     }
     return true;
 }

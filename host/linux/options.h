@@ -26,8 +26,9 @@ struct Options {
     int32_t width = 1280;
     int32_t height = 720;
     unsigned long windowId = 0;
-    int32_t mirrors = -1; // -1: as stored; 0 off; 1 on
-    std::string display;  // empty: $DISPLAY
+    int32_t mirrors = -1;     // -1: as stored; 0 off; 1 on
+    int32_t idleMinutes = -1; // -c --idle-minutes N: N to store (0..kMaxIdleMinutes); -1: not given
+    std::string display;      // empty: $DISPLAY
     WindowSystem system = WindowSystem::Automatic;
     std::string x11Option; // the first option that only X11 can honour, as written; empty when none
 };

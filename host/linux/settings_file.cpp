@@ -85,13 +85,35 @@ SettingsText parsedStore(bool reportErrors) {
     return parseSettingsText(text);
 }
 
-void printWarnings(const SettingsText& parsed, const char* section) {
+// The idle time is read by the watcher alone, so its warning is printed by
+// the watcher's read (each time the file changes), not by every saver run.
+bool aboutIdleMinutes(const std::string& warning) {
+    return warning.compare(0, std::strlen(kIdleMinutesName) + 2,
+                           std::string("\"") + kIdleMinutesName + "\"") == 0;
+}
+
+void printWarnings(const SettingsText& parsed, const char* section, bool idleMinutes) {
     const std::string path = settingsFilePath();
     const std::string marker = std::string("[") + section + "]";
     for (const std::string& warning : parsed.warnings) {
-        if (warning.find(marker) != std::string::npos)
+        if (warning.find(marker) != std::string::npos && aboutIdleMinutes(warning) == idleMinutes)
             std::fprintf(stderr, "zellik: %s: %s\n", path.c_str(), warning.c_str());
     }
+}
+
+// Writes one value of the saver's section, keeping every other line.
+bool writeSaverValue(const char* name, uint32_t value, std::string* error) {
+    const std::string path = settingsFilePath();
+    if (path.empty()) {
+        *error = "cannot find the settings directory: neither XDG_CONFIG_HOME nor a home directory is set";
+        return false;
+    }
+    std::string text;
+    if (!readSettingsFile(path, &text, error))
+        return false;
+    // Written as the registry stores a DWORD: the unsigned 32-bit number.
+    return replaceSettingsFile(path, setSettingsValue(text, kSaverSection, name, std::to_string(value)),
+                               error);
 }
 
 } // namespace
@@ -181,27 +203,39 @@ void readSystemSettings(SaverSettings* settings) {
     // A line too long to read belongs to no section: the first read names it.
     for (const std::string& line : parsed.skippedLines)
         std::fprintf(stderr, "zellik: %s: %s\n", settingsFilePath().c_str(), line.c_str());
-    printWarnings(parsed, kSystemSection);
+    printWarnings(parsed, kSystemSection, false);
     applySystemSettings(parsed, settings);
 }
 
 void readSaverSettings(SaverSettings* settings) {
     const SettingsText parsed = parsedStore(false);
-    printWarnings(parsed, kSaverSection);
+    printWarnings(parsed, kSaverSection, false);
     applySaverSettings(parsed, settings);
 }
 
 bool writeSaverSettings(const SaverSettings& settings, std::string* error) {
-    const std::string path = settingsFilePath();
-    if (path.empty()) {
-        *error = "cannot find the settings directory: neither XDG_CONFIG_HOME nor a home directory is set";
+    return writeSaverValue(kUseMirrorsName, settings.useMirrors, error);
+}
+
+uint32_t readIdleMinutes() {
+    const SettingsText parsed = parsedStore(true);
+    printWarnings(parsed, kSaverSection, true);
+    if (!parsed.hasIdleMinutes)
+        return 0;
+    if (parsed.idleMinutes > kMaxIdleMinutes) {
+        std::fprintf(stderr, "zellik: %s: \"%s\" in [%s] is %u, more than %u minutes; using 0 (off)\n",
+                     settingsFilePath().c_str(), kIdleMinutesName, kSaverSection, parsed.idleMinutes,
+                     kMaxIdleMinutes);
+        return 0;
+    }
+    return parsed.idleMinutes;
+}
+
+bool writeIdleMinutes(uint32_t minutes, std::string* error) {
+    if (minutes > kMaxIdleMinutes) {
+        *error = "an idle time of " + std::to_string(minutes) + " minutes is more than " +
+                 std::to_string(kMaxIdleMinutes);
         return false;
     }
-    std::string text;
-    if (!readSettingsFile(path, &text, error))
-        return false;
-    // Written as the registry stores a DWORD: the unsigned 32-bit number.
-    const std::string updated =
-        setSettingsValue(text, kSaverSection, kUseMirrorsName, std::to_string(settings.useMirrors));
-    return replaceSettingsFile(path, updated, error);
+    return writeSaverValue(kIdleMinutesName, minutes, error);
 }

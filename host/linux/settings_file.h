@@ -3,6 +3,7 @@
 #pragma once
 #include "host/common/saver_settings.h"
 
+#include <cstdint>
 #include <string>
 
 // The file's path from the environment; empty when neither XDG_CONFIG_HOME
@@ -26,3 +27,14 @@ bool replaceSettingsFile(const std::string& path, const std::string& text, std::
 void readSystemSettings(SaverSettings* settings);
 void readSaverSettings(SaverSettings* settings);
 bool writeSaverSettings(const SaverSettings& settings, std::string* error);
+
+// How long the session must have been idle before the watcher (zellik --idle)
+// starts the saver, in minutes; 0, the default, is off. Twelve hours is
+// further than any desktop's own blanking reaches: a larger number is a typo.
+constexpr uint32_t kMaxIdleMinutes = 720;
+
+// The stored idle time: 0 when missing, unreadable or above kMaxIdleMinutes,
+// with one line on stderr for the last two. writeIdleMinutes keeps every
+// other line of the file and refuses a value above the maximum.
+uint32_t readIdleMinutes();
+bool writeIdleMinutes(uint32_t minutes, std::string* error);

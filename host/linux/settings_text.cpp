@@ -11,6 +11,7 @@ const char kSaverSection[] = "Software\\Quent\\Dunmere";
 const char kPasswordDelayName[] = "Password Delay";
 const char kMouseThresholdName[] = "Mouse Threshold";
 const char kUseMirrorsName[] = "UseMirrors";
+const char kIdleMinutesName[] = "IdleMinutes";
 
 namespace {
 
@@ -57,6 +58,7 @@ const ValueSlot kSlots[] = {
      &SettingsText::hasMouseThreshold, &SettingsText::mouseThreshold},
     {kSaverSection, kUseMirrorsName, kDefaultUseMirrors, &SettingsText::hasUseMirrors,
      &SettingsText::useMirrors},
+    {kSaverSection, kIdleMinutesName, 0, &SettingsText::hasIdleMinutes, &SettingsText::idleMinutes},
 };
 
 // The INI library keeps at most 49 characters of a section name, and the

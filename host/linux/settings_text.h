@@ -16,6 +16,7 @@ extern const char kSaverSection[];  // "Software\Quent\Dunmere"
 extern const char kPasswordDelayName[];
 extern const char kMouseThresholdName[];
 extern const char kUseMirrorsName[];
+extern const char kIdleMinutesName[]; // "IdleMinutes", beside UseMirrors; Linux only
 
 // Reads a 32-bit value as the registry would hold it: decimal with an optional
 // sign, or 0x-hexadecimal, anywhere from INT32_MIN to UINT32_MAX, as its
@@ -28,9 +29,11 @@ struct SettingsText {
     bool hasPasswordDelay = false;
     bool hasMouseThreshold = false;
     bool hasUseMirrors = false;
+    bool hasIdleMinutes = false; // a file from before the idle watcher has none: off
     uint32_t passwordDelay = 0;
     uint32_t mouseThreshold = 0; // the 32-bit pattern; the record holds it signed
     uint32_t useMirrors = 0;
+    uint32_t idleMinutes = 0;
     // One line per value that is present but unreadable, naming it.
     std::vector<std::string> warnings;
     // One line per line too long to read, which may have held any value.

@@ -125,7 +125,8 @@ EOF
     cmp -s "$WORK/before.ini" "$INI" && [ "$(ls "${INI%/*}")" = zellik.ini ] || fail "the old file changed"
 }
 
-# -c --mirrors without a display stores in place, keeping every other line; a bad value gets one warning.
+# -c --mirrors and --idle-minutes without a display store in place, keeping every other line; a bad value
+# gets one warning; an idle time that is not a whole number from 0 to 720 is refused with 2, storing nothing.
 case_settings_cli() {
     DISPLAY= "$ZELLIK" -c --mirrors off || fail "the first store failed"
     [ "$(cat "$INI")" = $'[Software\\Quent\\Dunmere]\nUseMirrors=0' ] || fail "new file: $(cat "$INI")"
@@ -137,6 +138,13 @@ case_settings_cli() {
     cmp -s "$INI" "$WORK/expected.ini" || fail "not stored in place: $(cat "$INI")"
     DISPLAY= "$ZELLIK" -c --no-mirrors 2>/dev/null && grep -q 'UseMirrors = 0 ; by hand' "$INI" || fail "--no-mirrors"
     [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q '"Mouse Threshold"' "$WORK/err" || fail "warning: $(cat "$WORK/err")"
+    DISPLAY= "$ZELLIK" -c --idle-minutes 15 --mirrors on 2>/dev/null || fail "--idle-minutes with --mirrors"
+    sed 's/^UseMirrors = 1 ; by hand/&\nIdleMinutes=15/' "$WORK/expected.ini" >"$WORK/idle.ini"
+    cmp -s "$INI" "$WORK/idle.ini" || fail "idle time not stored beside UseMirrors: $(cat "$INI")"
+    for bad in 721 -1 1.5 x ""; do
+        DISPLAY= "$ZELLIK" -c --idle-minutes="$bad" --mirrors off 2>/dev/null
+        [ $? = 2 ] && cmp -s "$INI" "$WORK/idle.ini" || fail "--idle-minutes=$bad was not refused"
+    done
 }
 
 # The dialog: Space toggles "Use Mirrors", Enter stores it; Escape and the close box store nothing.

@@ -26,6 +26,8 @@ std::string describe(const Options& o) {
         s << " " << o.width << "x" << o.height;
     if (o.mirrors != -1)
         s << " mirrors=" << o.mirrors;
+    if (o.idleMinutes != -1)
+        s << " idle=" << o.idleMinutes;
     if (!o.display.empty())
         s << " display=" << o.display;
     return s.str();
@@ -56,6 +58,15 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
     {" fullscreen x11", {"--x11 --fullscreen"}},
     {" configure trace fullscreen 800x600 mirrors=0 display=:0",
      {"-c --mirrors off -s --geometry 800x600 --display :0 --trace"}},
+    {" configure idle=0", {"-c --idle-minutes 0", "--idle-minutes=0 -c"}},
+    {" configure idle=720", {"-configure --idle-minutes 720", "-c -idle-minutes=0720"}},
+    {" configure mirrors=0 idle=15", {"-c --no-mirrors --idle-minutes 15"}},
+    {"!'%' is not a whole number of minutes from 0 to 720",
+     {"-c --idle-minutes 721", "-c --idle-minutes -1", "-c --idle-minutes +5", "-c --idle-minutes 1.5",
+      "-c --idle-minutes 5m", "-c --idle-minutes 0x10", "-c --idle-minutes 99999999999",
+      "-c --idle-minutes 1e3"}},
+    {"!'' is not a whole number of minutes", {"-c --idle-minutes="}},
+    {"!'--idle-minutes' stores a setting and needs -c", {"--idle-minutes 5", "-s --idle-minutes=0"}},
     {"!unknown option '%'", {"root", "--rootx", "-", "--h", "--mirrors maybe", "--mirrors=off on"}},
     {"!option '%' takes no value",
      {"--fullscreen=no", "-help=x", "--root=", "-configure=1", "--trace=1", "--no-mirrors=1", "--x11=yes"}},
@@ -63,7 +74,7 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
     {"!'%' conflicts with an earlier choice of where to draw",
      {"-s --root", "-p 5 -s", "--root --window-id=5"}},
     {"!'--x11' conflicts with an earlier choice of window system", {"--wayland --x11"}},
-    {"!option '%' needs a value (see --help for ", {"-p", "--display", "--geometry"}},
+    {"!option '%' needs a value (see --help for ", {"-p", "--display", "--geometry", "-c --idle-minutes"}},
     {"!'' is not a window id", {"--window-id="}},
     {"!'%' is not a window id (decimal or 0x-hexadecimal)",
      {"-p 0", "-p 0x0", "-p 0x", "-p 12a", "-p 1x5", "-p 0x1g", "-p -5", "-p +5", "-p 4294967296",

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -231,6 +232,49 @@ TEST_F(SettingsFile, SomethingInTheWayIsAnError) {
     std::filesystem::create_directories(path());
     EXPECT_FALSE(writeSaverSettings(SaverSettings{}, &error));
     EXPECT_EQ(error, "cannot read settings file " + path() + ": Is a directory");
+}
+
+// The idle time sits beside UseMirrors: a file without it (as 1.0 wrote)
+// means off; a value that is unreadable or above the maximum means off with
+// one line naming it, printed by the idle read and not by the saver's read.
+// A write keeps every other line; one above the maximum changes nothing.
+TEST_F(SettingsFile, IdleMinutesBesideMirrors) {
+    const std::tuple<std::string, uint32_t, const char*> cases[] = {
+        {"", 0, ""},
+        {kSaver + "UseMirrors=0\n", 0, ""},
+        {kSaver + "UseMirrors=0\nIdleMinutes=10\n", 10, ""},
+        {"[software\\quent\\dunmere]\nidleminutes = 720 ; by hand\n", 720, ""},
+        {"[Other]\nIdleMinutes=5\n", 0, ""},
+        {kSaver + "IdleMinutes=721\n", 0, "is 721, more than 720 minutes; using 0 (off)"},
+        {kSaver + "IdleMinutes=-1\n", 0, "is 4294967295, more than 720"},
+        {kSaver + "IdleMinutes=soon\n", 0, "is \"soon\", not a 32-bit integer; using 0"}};
+    for (const auto& [text, minutes, warning] : cases) {
+        std::string error;
+        ASSERT_TRUE(replaceSettingsFile(path(), text, &error)) << error;
+        SaverSettings settings{};
+        ::testing::internal::CaptureStderr();
+        readSaverSettings(&settings);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << text;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(readIdleMinutes(), minutes) << text;
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(*warning == '\0' ? said.empty()
+                                     : said.find(warning) != std::string::npos &&
+                                           said.find("\"IdleMinutes\" in [") != std::string::npos &&
+                                           std::count(said.begin(), said.end(), '\n') == 1)
+            << text << said;
+    }
+    const std::string mine = "# top\n" + kSaver + "UseMirrors = 0 ; mine\n[Other]\nA=1\n";
+    std::string error;
+    ASSERT_TRUE(replaceSettingsFile(path(), mine, &error));
+    ASSERT_TRUE(writeIdleMinutes(30, &error)) << error;
+    EXPECT_EQ(contents(), "# top\n" + kSaver + "UseMirrors = 0 ; mine\nIdleMinutes=30\n[Other]\nA=1\n");
+    ASSERT_TRUE(writeIdleMinutes(0, &error)) << error;
+    EXPECT_EQ(readIdleMinutes(), 0u);
+    const std::string off = contents();
+    EXPECT_FALSE(writeIdleMinutes(kMaxIdleMinutes + 1, &error));
+    EXPECT_EQ(error, "an idle time of 721 minutes is more than 720");
+    EXPECT_EQ(contents(), off);
 }
 
 } // namespace
