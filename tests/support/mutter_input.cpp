@@ -2,8 +2,7 @@
 // interface, which counts as the user's own. A remote-desktop session lives
 // as long as the connection that made it, so this stays running: it prints
 // "ready" once the session has started, then reads one command a line from
-// stdin: "key" (a press and release of A), "move" (the pointer 100 pixels
-// right and down). It ends at end of input.
+// stdin: "key", a press and release of A. It ends at end of input.
 #include <gio/gio.h>
 
 #include <cstdio>
@@ -53,9 +52,6 @@ int main() {
                 call(bus, path, session, "NotifyKeyboardKeycode", g_variant_new("(ub)", 30u, TRUE),
                      nullptr) &&
                 call(bus, path, session, "NotifyKeyboardKeycode", g_variant_new("(ub)", 30u, FALSE), nullptr);
-        } else if (std::strncmp(line, "move", 4) == 0) {
-            ok = call(bus, path, session, "NotifyPointerMotionRelative", g_variant_new("(dd)", 100.0, 100.0),
-                      nullptr);
         }
         std::puts(ok ? "done" : "failed");
         std::fflush(stdout);
