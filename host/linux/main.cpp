@@ -8,6 +8,9 @@
 //  [x] X11-only options            --window-id, --root and --display choose X11; with --wayland
 //                                  they are refused in one line, status 2
 //  [x] settings                    $XDG_CONFIG_HOME/zellik/zellik.ini, the registry's keys as sections
+//  [x] --idle                      host/idle/idle_watcher.cpp: the session's idle watcher, in this
+//                                  same program so that the autostart entry, the dialog and the
+//                                  watcher start one file, and the saver it starts is its own build
 //  [x] -c                          the GTK settings dialog; -c --mirrors on|off and
 //                                  -c --idle-minutes N store without one
 //                                  (GTK is loaded for the dialog alone: the saver starts without it)
@@ -17,6 +20,7 @@
 //                                  closing never asks, as on Windows where the library is missing
 //  [ ] change password (-a)        likewise nothing to run
 #include "host/common/saver_settings.h"
+#include "host/idle/idle_watcher.h"
 #include "host/linux/config_dialog_gtk.h"
 #include "host/linux/options.h"
 #include "host/linux/settings_file.h"
@@ -45,6 +49,9 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+
+    if (options.idle)
+        return runIdleWatcher(options.trace);
 
     SaverSettings settings{};
     readSystemSettings(&settings);

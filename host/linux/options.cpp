@@ -40,6 +40,10 @@ const char kUsage[] =
     "                         without a dialog\n"
     "  --idle-minutes N       with -c: the idle time after which the idle watcher\n"
     "                         starts the saver, 0 (off, the default) to 720 minutes\n"
+    "Idle watcher (GNOME, KDE Plasma, wlroots compositors; started at login):\n"
+    "  --idle                 after the stored idle time (-c --idle-minutes) start\n"
+    "                         the saver full screen, and again after each idle\n"
+    "                         period; exits at once while the idle time is 0\n"
     "Other:\n"
     "  --trace                print one line per frame with the scene's state\n"
     "  -h, --help             this text\n"
@@ -172,8 +176,8 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             return nullptr;
         };
         // An option that takes no value refuses one after '=' (--fullscreen=no).
-        static const char* const kSwitches[] = {"help",       "configure", "fullscreen", "root",
-                                                "no-mirrors", "wayland",   "x11",        "trace"};
+        static const char* const kSwitches[] = {"help",    "configure", "fullscreen", "root", "no-mirrors",
+                                                "wayland", "x11",       "trace",      "idle"};
         const auto takesValue = [&](const char* name) {
             return isOption(arg, name, &value) && value != nullptr;
         };
@@ -243,12 +247,20 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
         } else if (isOption(arg, "x11", &value)) {
             if (!setSystem(WindowSystem::X11, arg))
                 return false;
+        } else if (isOption(arg, "idle", &value)) {
+            options->idle = true;
         } else if (isOption(arg, "trace", &value)) {
             options->trace = true;
         } else {
             *error = std::string("unknown option '") + arg + "'";
             return false;
         }
+    }
+    // The watcher starts full-screen savers itself, each with the stored settings.
+    if (options->idle && (options->configure || kindGiven || options->mirrors >= 0)) {
+        *error = "'--idle' starts the saver itself and takes no -c, --fullscreen, --root, --window-id or "
+                 "--mirrors";
+        return false;
     }
     // The idle time is a stored setting, not something for one run.
     if (options->idleMinutes >= 0 && !options->configure) {

@@ -77,9 +77,9 @@ expect_picture() {
     fail "$1: ${said:-no screenshot} ($file)"
 }
 
-host_set() { # NAME VALUE: "Mouse Threshold" or "UseMirrors" into $INI
+host_set() { # NAME VALUE: "Mouse Threshold", "UseMirrors" or "IdleMinutes" into $INI
     local section='Software\Microsoft\Windows\CurrentVersion\Screen Savers'
-    [ "$1" = UseMirrors ] && section='Software\Quent\Dunmere'
+    [ "$1" = UseMirrors ] || [ "$1" = IdleMinutes ] && section='Software\Quent\Dunmere'
     mkdir -p "${INI%/*}"
     printf '[%s]\n%s=%s\n' "$section" "$1" "$2" >>"$INI"
     [ -z "$INI_OWNER" ] || chown -R "$INI_OWNER" "${INI%/*}"

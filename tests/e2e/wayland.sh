@@ -1,5 +1,6 @@
 # The Linux saver on a headless sway, for saver_e2e.sh: $ZELLIK_TEST_POINTER gives the seat a pointer.
 . "$here/../../scripts/sway-session.sh"
+. "$here/idle.sh"
 HOST_BLACK=0 # sway shows grey
 
 host_begin() {
@@ -9,7 +10,7 @@ host_begin() {
     sway_spawn pointer "$ZELLIK_TEST_POINTER"
     BACKGROUND_PIDS+=("$SWAY_SPAWNED")
     wait_until 50 grep -q ready "$SWAY_FILES/pointer.out"
-    INI=$SWAY_DIR/home/.config/zellik/zellik.ini INI_OWNER=$SWAY_ACCOUNT
+    INI=$SWAY_DIR/home/.config/zellik/zellik.ini INI_OWNER=$SWAY_ACCOUNT IDLE_FILES=$SWAY_FILES
 }
 host_start() {
     sway_spawn saver "$ZELLIK" --fullscreen
@@ -80,4 +81,18 @@ case_swayidle() {
     SAVER=$(pgrep -f "^$ZELLIK --fullscreen") || fail "no zellik under swayidle"
     key
     wait_until 10 gone "$SAVER" || fail "a key did not end it"
+}
+
+# The idle watcher on sway 1.7's org_kde_kwin_idle (idle.sh): grim shows each output's kaleidoscope.
+idle_spawn() {
+    sway_spawn "$@"
+    SPAWNED=$SWAY_SPAWNED
+}
+idle_as() { as_sway "$@"; }
+compositor_pid() { echo "$SWAY_PID"; }
+idle_drew_everywhere() {
+    OUTPUT=HEADLESS-1
+    expect_picture "idle-$1-first" kaleidoscope
+    OUTPUT=HEADLESS-2
+    expect_picture "idle-$1-second" kaleidoscope
 }

@@ -18,8 +18,8 @@ std::string describe(const Options& o) {
     static const char* const kinds[] = {"", " fullscreen", " given", " root"};
     static const char* const systems[] = {"", " wayland", " x11"};
     std::ostringstream s;
-    s << (o.help ? " help" : "") << (o.configure ? " configure" : "") << (o.trace ? " trace" : "")
-      << kinds[static_cast<int>(o.kind)] << systems[static_cast<int>(o.system)];
+    s << (o.help ? " help" : "") << (o.idle ? " idle" : "") << (o.configure ? " configure" : "")
+      << (o.trace ? " trace" : "") << kinds[static_cast<int>(o.kind)] << systems[static_cast<int>(o.system)];
     if (o.windowId != 0)
         s << " " << o.windowId;
     if (o.width != 1280 || o.height != 720)
@@ -67,9 +67,13 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
       "-c --idle-minutes 1e3"}},
     {"!'' is not a whole number of minutes", {"-c --idle-minutes="}},
     {"!'--idle-minutes' stores a setting and needs -c", {"--idle-minutes 5", "-s --idle-minutes=0"}},
+    {" idle", {"--idle", "-idle"}},
+    {" idle trace", {"--idle --trace"}},
+    {"!'--idle' starts the saver itself", {"--idle -c", "-s --idle", "--idle --mirrors", "--idle -p 5"}},
     {"!unknown option '%'", {"root", "--rootx", "-", "--h", "--mirrors maybe", "--mirrors=off on"}},
     {"!option '%' takes no value",
-     {"--fullscreen=no", "-help=x", "--root=", "-configure=1", "--trace=1", "--no-mirrors=1", "--x11=yes"}},
+     {"--fullscreen=no", "-help=x", "--root=", "-configure=1", "--trace=1", "--no-mirrors=1", "--x11=yes",
+      "--idle=1"}},
     {"!'maybe' is not on or off", {"--mirrors=maybe"}},
     {"!'%' conflicts with an earlier choice of where to draw",
      {"-s --root", "-p 5 -s", "--root --window-id=5"}},

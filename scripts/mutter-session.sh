@@ -1,0 +1,77 @@
+# A private, headless GNOME compositor (mutter 43, Wayland only, on its own session bus) for the tests,
+# sourced. Two virtual monitors, 800x600 and 640x480. Mutter runs as the caller, root included.
+#   mutter_start            sets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, MUTTER_BUS, MUTTER_FILES
+#   mutter_spawn NAME CMD...  CMD in the background, in the session, its PID in MUTTER_SPAWNED, output in
+#                           $MUTTER_FILES/NAME.out, .err
+#   as_mutter CMD...        CMD in the foreground, in the session
+#   mutter_stop             ends mutter (by its own PID) and its bus, removes its files
+MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
+
+mutter_command() {
+    MUTTER_COMMAND=(env -i HOME="$MUTTER_DIR/home" XDG_RUNTIME_DIR="$MUTTER_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
+        ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${MUTTER_BUS:+DBUS_SESSION_BUS_ADDRESS=$MUTTER_BUS} "$@")
+}
+as_mutter() {
+    mutter_command "$@"
+    "${MUTTER_COMMAND[@]}"
+}
+mutter_spawn() {
+    mutter_command "${@:2}"
+    "${MUTTER_COMMAND[@]}" >"$MUTTER_FILES/$1.out" 2>"$MUTTER_FILES/$1.err" &
+    MUTTER_SPAWNED=$!
+}
+
+mutter_start() {
+    command -v mutter >/dev/null && command -v dbus-run-session >/dev/null ||
+        { echo "SKIP: mutter or dbus-run-session is not installed"; exit 77; }
+    MUTTER_DIR=$(mktemp -d /tmp/zellik-mutter.XXXXXX)
+    MUTTER_FILES=$MUTTER_DIR/files
+    mkdir -p "$MUTTER_DIR/runtime" "$MUTTER_FILES" "$MUTTER_DIR/home/.config" "$MUTTER_DIR/home/.cache"
+    chmod 700 "$MUTTER_DIR/runtime"
+    local socket=zellik-mutter-$$-$RANDOM
+    unset WAYLAND_DISPLAY
+    MUTTER_BUS=""
+    # The shell inside the bus's session tells the bus address and mutter's PID (exec keeps the PID).
+    # MUTTER_DEBUG_RESET_IDLETIME lets a test start idle time from zero.
+    mutter_spawn mutter dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"; echo $$ >"$0/pid"
+        exec env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 --wayland-display "$1" \
+            --virtual-monitor 800x600 --virtual-monitor 640x480' "$MUTTER_FILES" "$socket"
+    MUTTER_RUN_PID=$MUTTER_SPAWNED
+    export XDG_RUNTIME_DIR=$MUTTER_DIR/runtime
+    for _ in $(seq 200); do
+        if [ -S "$XDG_RUNTIME_DIR/$socket" ] && [ -s "$MUTTER_FILES/bus" ] && [ -s "$MUTTER_FILES/pid" ]; then
+            MUTTER_PID=$(cat "$MUTTER_FILES/pid") MUTTER_BUS=$(cat "$MUTTER_FILES/bus")
+            export WAYLAND_DISPLAY=$socket MUTTER_BUS
+            # Ready once its idle monitor answers.
+            as_mutter gdbus call --session -d org.gnome.Mutter.IdleMonitor -o /org/gnome/Mutter/IdleMonitor/Core \
+                -m org.gnome.Mutter.IdleMonitor.GetIdletime >/dev/null 2>&1 && return 0
+        fi
+        kill -0 "$MUTTER_RUN_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "FAIL: mutter did not start: $(tail -n 20 "$MUTTER_FILES/mutter.err")" >&2
+    exit 1
+}
+
+# MUTTER_PID is mutter while its parent is still this shell's dbus-run-session.
+mutter_own() {
+    [ "$(sed 's/.*) //' "/proc/$MUTTER_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$MUTTER_RUN_PID" ] &&
+        [ "$(sed 's/.*) //' "/proc/$MUTTER_RUN_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]
+}
+mutter_running() {
+    local stat
+    stat=$(sed 's/.*) //' "/proc/$MUTTER_RUN_PID/stat" 2>/dev/null | cut -d' ' -f1,2)
+    [ "${stat#* }" = "$$" ] && [ "${stat% *}" != Z ]
+}
+mutter_stop() {
+    if [ -n "$MUTTER_RUN_PID" ]; then
+        ! mutter_own || kill -TERM "$MUTTER_PID"
+        for _ in $(seq 50); do mutter_running || break; sleep 0.1; done
+        ! mutter_own || kill -KILL "$MUTTER_PID"
+        for _ in $(seq 20); do mutter_running || break; sleep 0.1; done
+        ! mutter_running || kill -TERM "$MUTTER_RUN_PID"
+        wait "$MUTTER_RUN_PID" 2>/dev/null
+    fi
+    [ -z "$MUTTER_DIR" ] || rm -rf "$MUTTER_DIR"
+    MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
+}

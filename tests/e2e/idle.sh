@@ -1,0 +1,88 @@
+# The idle watcher (zellik --idle) as a user meets it, for saver_e2e.sh; sourced by a desktop's host file,
+# which defines idle_spawn NAME CMD... (SPAWNED: its PID; output in $IDLE_FILES/NAME.out, .err), idle_as
+# CMD... (in the session, as its account), idle_drew_everywhere N (saver N drew on every monitor),
+# compositor_pid and key. A minute lasts IDLE_MS here (ZELLIK_IDLE_MINUTE_MS, which only tests set).
+IDLE_MS=2000
+said() { [ "$(grep -c "$1" "$IDLE_FILES/watcher.out" 2>/dev/null)" -ge "$2" ]; } # TEXT COUNT
+watcher_says() { cat "$IDLE_FILES/watcher.out" "$IDLE_FILES/watcher.err" 2>/dev/null | grep -v '^\[' | tail -n 8; }
+watch_idle() { # CMD...: the watcher with its trace
+    idle_spawn watcher env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS ${IDLE_ENV:-} "$@" --trace
+    WATCHER=$SPAWNED
+    BACKGROUND_PIDS+=("$WATCHER")
+}
+# N: after an idle period the watcher starts saver N, which draws on every monitor, stays the only one for
+# more than two idle periods, and ends with 0 on a key.
+idle_cycle() {
+    wait_until 150 said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
+    IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
+    idle_drew_everywhere "$1"
+    sleep $((IDLE_MS * 2 / 1000 + 1))
+    ! said "saver started" $(($1 + 1)) || fail "a second saver started while saver $1 ran"
+    alive "$IDLE_SAVER" || fail "saver $1 ended without input: $(watcher_says)"
+    key
+    wait_until 50 said "saver ended, status 0" "$1" || fail "a key did not end saver $1 with 0: $(watcher_says)"
+    wait_until 20 gone "$IDLE_SAVER" || fail "saver $1 still runs"
+    note "saver $1: started after the idle time, drew everywhere, a key ended it with 0"
+}
+watcher_ends() { # WHAT: the watcher ends with 0 within 3 s, leaving no saver
+    wait_until 30 gone "$WATCHER" || fail "$1: the watcher still runs"
+    wait "$WATCHER" || fail "$1: the watcher's status is $?: $(watcher_says)"
+    [ -z "${IDLE_SAVER:-}" ] || gone "$IDLE_SAVER" || fail "$1: the saver was left running"
+    note "$1: the watcher ended with 0"
+}
+# The autostart entry's command line with this build's program, or the documented one.
+autostart_command() {
+    local entry=$here/../../resources/linux/zellik-idle.desktop line
+    line=$(sed -n 's/^Exec=[^ ]*//p' "$entry" 2>/dev/null | head -n 1)
+    echo "$ZELLIK ${line:- --idle}"
+}
+
+# 2 s idle: the saver, a key ends it, the next idle period brings it back; TERM ends the watcher and saver.
+case_idle() {
+    host_set IdleMinutes 1
+    watch_idle "$ZELLIK" --idle
+    idle_cycle 1
+    idle_cycle 2
+    wait_until 150 said "saver started" 3 || fail "saver 3 did not start"
+    IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
+    kill -TERM "$WATCHER"
+    watcher_ends "TERM while the saver runs"
+}
+# Set up as a person does: zellik -c --idle-minutes 1 and the autostart entry's command. A second watcher
+# in the session exits 0 at once; a new time is taken without a new login, and 0 ends the watcher.
+case_idle_setting() {
+    idle_as "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
+    watch_idle $(autostart_command)
+    idle_cycle 1
+    idle_spawn second $(autostart_command)
+    wait_until 20 gone "$SPAWNED" && wait "$SPAWNED" || fail "a second watcher in the session did not exit 0"
+    idle_as "$ZELLIK" -c --idle-minutes 2 && wait_until 30 said "for $((2 * IDLE_MS)) ms" 1 ||
+        fail "the watcher did not take the new idle time: $(watcher_says)"
+    idle_cycle 2
+    idle_as "$ZELLIK" -c --idle-minutes 0 || fail "-c --idle-minutes 0 failed"
+    watcher_ends "the idle time set to 0"
+}
+# Off: with no settings file, and with a 1.0 file without the key, the watcher exits 0 at once, silently,
+# and no saver ever starts.
+case_idle_off() {
+    local t0
+    for file in none 1.0; do
+        [ "$file" = none ] || host_set UseMirrors 1
+        t0=$(now_ms)
+        watch_idle "$ZELLIK" --idle
+        watcher_ends "off ($file)"
+        [ $(($(now_ms) - t0)) -lt 1500 ] && [ ! -s "$IDLE_FILES/watcher.out" ] && [ ! -s "$IDLE_FILES/watcher.err" ] ||
+            fail "off ($file): not at once and silently: $(watcher_says)"
+    done
+    sleep $((IDLE_MS / 1000 + 1))
+    ! said "saver started" 1 || fail "a saver started"
+}
+# The compositor (and with it the session) going away ends the watcher with 0 and its saver.
+case_idle_gone() {
+    host_set IdleMinutes 1
+    watch_idle "$ZELLIK" --idle
+    wait_until 150 said "saver started" 1 || fail "no saver started: $(watcher_says)"
+    IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
+    kill -KILL "$(compositor_pid)"
+    watcher_ends "the compositor gone"
+}

@@ -1,0 +1,102 @@
+// The idle watcher's rules: which source a session gets, what each event does
+// to the one saver, the length of the idle time and the session's lock.
+#include "host/idle/idle_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// The first source offered, in the fixed order; a Wayland protocol counts only
+// with a seat. Inhibitors are honoured inside each source, not by a rule here.
+TEST(IdleRules, SourceIsTheFirstOffered) {
+    // ext, kde, seat, mutter -> chosen
+    const std::tuple<bool, bool, bool, bool, IdleSourceKind> cases[] = {
+        {true, true, true, true, IdleSourceKind::ExtIdleNotify},
+        {false, true, true, true, IdleSourceKind::KdeIdle},
+        {false, false, true, true, IdleSourceKind::MutterIdleMonitor},
+        {true, true, false, true, IdleSourceKind::MutterIdleMonitor},
+        {true, true, false, false, IdleSourceKind::None},
+        {false, false, true, false, IdleSourceKind::None},
+        {false, false, false, false, IdleSourceKind::None}};
+    for (const auto& [ext, kde, seat, mutter, want] : cases)
+        EXPECT_STREQ(idleSourceName(pickIdleSource(ext, kde, seat, mutter)), idleSourceName(want))
+            << ext << kde << seat << mutter;
+}
+
+// A run of events from a watcher armed at 2 minutes, and what each does:
+// s starts a saver, e ends the running one, r re-arms, x ends the watcher,
+// - nothing. Events: I idle, A active, E the saver ended, T TERM, G the
+// compositor or bus gone, a number: the setting changed to it.
+TEST(IdleRules, OneSaverAtATime) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"I E I E", "s - s -"}, // watches again after each saver
+        {"I I I", "s - -"},     // never two
+        {"A A", "- -"},         // activity without a saver
+        {"I A E I", "s e - s"}, // activity while it runs ends it (a lock screen took the input)
+        {"I E A I", "s - - s"}, // it ended itself on input: the resumed after it changes nothing
+        {"T I", "x -"},         // TERM: nothing starts after it
+        {"I T E I A", "s ex - - -"},
+        {"I G E", "s ex -"}, // the compositor or bus gone ends the saver too
+        {"G", "x"},
+        {"5 I", "r s"},         // a new time re-arms
+        {"2", "-"},             // the same time: nothing to do
+        {"I 7 A E", "s r e -"}, // re-arming leaves the running saver be
+        {"I 0 I", "s ex -"},    // turned off: as TERM
+        {"0", "x"}};
+    for (const auto& [events, want] : cases) {
+        IdleWatch watch;
+        watch.minutes = 2;
+        std::istringstream in(events);
+        std::string token, got;
+        while (in >> token) {
+            const bool number = token[0] >= '0' && token[0] <= '9';
+            const IdleEvent event = number         ? IdleEvent::SettingChanged
+                                    : token == "I" ? IdleEvent::Idle
+                                    : token == "A" ? IdleEvent::Active
+                                    : token == "E" ? IdleEvent::SaverEnded
+                                    : token == "T" ? IdleEvent::Stop
+                                                   : IdleEvent::SourceGone;
+            const IdleActions a = onIdleEvent(&watch, event, number ? std::stoul(token) : 0);
+            std::string step = std::string(a.startSaver ? "s" : "") + (a.endSaver ? "e" : "") +
+                               (a.rearm ? "r" : "") + (a.exit ? "x" : "");
+            got += (got.empty() ? "" : " ") + (step.empty() ? "-" : step);
+        }
+        EXPECT_EQ(got, want) << events;
+    }
+}
+
+// A minute lasts 60 s unless the tests' variable gives 1 to 60000 ms; no overflow.
+TEST(IdleRules, IdleTime) {
+    const std::pair<const char*, uint32_t> minutes[] = {{nullptr, 60000}, {"", 60000},   {"2000", 2000},
+                                                        {"1", 1},         {"0", 60000},  {"60001", 60000},
+                                                        {"-5", 60000},    {"2s", 60000}, {"999999", 60000}};
+    for (const auto& [text, want] : minutes)
+        EXPECT_EQ(minuteMilliseconds(text), want) << (text ? text : "null");
+    EXPECT_EQ(idleMilliseconds(720, 60000), 43200000u);
+    EXPECT_EQ(idleMilliseconds(1, 2000), 2000u);
+    EXPECT_EQ(idleMilliseconds(0xFFFFFFFF, 60000), 0xFFFFFFFFu);
+}
+
+// One lock per session: named after its display (Wayland's, else X's, else
+// the bus), one name even for a socket path, in the runtime folder or,
+// without one, in /tmp with the user's number.
+TEST(IdleRules, LockNamedAfterTheSession) {
+    const std::tuple<const char*, const char*, const char*, const char*, std::string> cases[] = {
+        {"/run/user/1000", "wayland-0", ":0", "unix:path=/bus", "/run/user/1000/zellik-idle-wayland-0.lock"},
+        {"/run/user/1000", "", ":1", nullptr, "/run/user/1000/zellik-idle-:1.lock"},
+        {"/run/user/1000", "/tmp/sock/w-1", nullptr, nullptr,
+         "/run/user/1000/zellik-idle-_tmp_sock_w-1.lock"},
+        {"/run/user/1000", nullptr, nullptr, "unix:path=/run/bus",
+         "/run/user/1000/zellik-idle-unix:path=_run_bus.lock"},
+        {nullptr, "wayland-1", nullptr, nullptr, "/tmp/zellik-idle-1000-wayland-1.lock"},
+        {"relative", ":0", nullptr, nullptr, "/tmp/zellik-idle-1000-:0.lock"}};
+    for (const auto& [runtime, wayland, x11, bus, want] : cases)
+        EXPECT_EQ(idleLockPath(runtime, 1000, wayland, x11, bus), want);
+}
+
+} // namespace
