@@ -22,6 +22,7 @@ struct Options {
     bool help = false;
     bool configure = false; // -c: the dialog, or the terminal setting with --mirrors
     bool trace = false;     // one frame-trace line per frame on stdout
+    bool toplevel = false;  // Wayland full screen: xdg toplevels even where the overlay layer is offered
     WindowKind kind = WindowKind::Own;
     int32_t width = 1280;
     int32_t height = 720;

@@ -6,6 +6,7 @@
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <wayland-egl.h>
@@ -28,8 +29,8 @@ void shellSurfaceConfigure(void* data, xdg_surface* shellSurface, uint32_t seria
 
 const xdg_surface_listener kShellSurfaceListener = {shellSurfaceConfigure};
 
-void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
-    auto* surface = static_cast<SaverSurface*>(data);
+// A configured size, from the toplevel or the layer surface.
+void takeConfiguredSize(SaverSurface* surface, int32_t width, int32_t height) {
     // A new size of the surface under the pointer moves what its coordinates
     // mean (a window placed first with a border, then made full screen): the
     // reference point is taken again from the next pointer event, or the same
@@ -42,6 +43,10 @@ void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height,
     surface->configuredHeight = height;
 }
 
+void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+    takeConfiguredSize(static_cast<SaverSurface*>(data), width, height);
+}
+
 // The compositor (or its user) closes the window: the run ends with status 0.
 void toplevelClose(void* data, xdg_toplevel*) {
     static_cast<SaverSurface*>(data)->run->ended = true;
@@ -52,6 +57,31 @@ void toplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
 
 const xdg_toplevel_listener kToplevelListener = {toplevelConfigure, toplevelClose, toplevelBounds,
                                                  toplevelCapabilities};
+
+// The layer surface's configure carries its size (the output's, as all four
+// edges are anchored) and is acknowledged before the next commit, the first
+// buffer's included.
+void layerConfigure(void* data, zwlr_layer_surface_v1* layerSurface, uint32_t serial, uint32_t width,
+                    uint32_t height) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    zwlr_layer_surface_v1_ack_configure(layerSurface, serial);
+    takeConfiguredSize(surface, static_cast<int32_t>(width), static_cast<int32_t>(height));
+    surface->configured = true;
+    surface->needsLayout = true;
+    surface->frameWanted = true;
+}
+
+// The compositor takes the surface away (its output is going, or it will not
+// show it any more): that output has no saver from now on, and the run goes on
+// on the others. followOutputs destroys the surface outside the dispatch.
+void layerClosed(void* data, zwlr_layer_surface_v1*) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    surface->closed = true;
+    if (surface->screen != nullptr)
+        surface->screen->closed = true;
+}
+
+const zwlr_layer_surface_v1_listener kLayerSurfaceListener = {layerConfigure, layerClosed};
 
 // --- scale -----------------------------------------------------------------
 
@@ -187,14 +217,31 @@ SaverSurface* createSaverSurface(WaylandRun* run, ScreenOutput* screen) {
             wp_fractional_scale_v1_add_listener(surface->fractionalScale, &kFractionalScaleListener, surface);
         }
     }
-    surface->shellSurface = xdg_wm_base_get_xdg_surface(run->shell, surface->surface);
-    xdg_surface_add_listener(surface->shellSurface, &kShellSurfaceListener, surface);
-    surface->toplevel = xdg_surface_get_toplevel(surface->shellSurface);
-    xdg_toplevel_add_listener(surface->toplevel, &kToplevelListener, surface);
-    xdg_toplevel_set_title(surface->toplevel, "Zellik");
-    xdg_toplevel_set_app_id(surface->toplevel, "zellik");
-    if (screen != nullptr)
-        xdg_toplevel_set_fullscreen(surface->toplevel, screen->output);
+    if (run->overlay && screen != nullptr) {
+        // Above every window and panel, on this output only, over all of it
+        // (size 0x0: the compositor gives the output's), pushing nothing aside,
+        // with the keyboard to itself; the user's windows keep their state.
+        surface->layerSurface = zwlr_layer_shell_v1_get_layer_surface(
+            run->layerShell, surface->surface, screen->output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zellik");
+        zwlr_layer_surface_v1_add_listener(surface->layerSurface, &kLayerSurfaceListener, surface);
+        zwlr_layer_surface_v1_set_size(surface->layerSurface, 0, 0);
+        zwlr_layer_surface_v1_set_anchor(surface->layerSurface, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                                                    ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                                                    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                                                    ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+        zwlr_layer_surface_v1_set_exclusive_zone(surface->layerSurface, -1);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(
+            surface->layerSurface, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    } else {
+        surface->shellSurface = xdg_wm_base_get_xdg_surface(run->shell, surface->surface);
+        xdg_surface_add_listener(surface->shellSurface, &kShellSurfaceListener, surface);
+        surface->toplevel = xdg_surface_get_toplevel(surface->shellSurface);
+        xdg_toplevel_add_listener(surface->toplevel, &kToplevelListener, surface);
+        xdg_toplevel_set_title(surface->toplevel, "Zellik");
+        xdg_toplevel_set_app_id(surface->toplevel, "zellik");
+        if (screen != nullptr)
+            xdg_toplevel_set_fullscreen(surface->toplevel, screen->output);
+    }
     wl_surface_commit(surface->surface);
     return surface;
 }
@@ -275,8 +322,12 @@ void destroySaverSurface(SaverSurface* surface) {
         wp_fractional_scale_v1_destroy(surface->fractionalScale);
     if (surface->viewport != nullptr)
         wp_viewport_destroy(surface->viewport);
-    xdg_toplevel_destroy(surface->toplevel);
-    xdg_surface_destroy(surface->shellSurface);
+    if (surface->layerSurface != nullptr)
+        zwlr_layer_surface_v1_destroy(surface->layerSurface);
+    if (surface->toplevel != nullptr)
+        xdg_toplevel_destroy(surface->toplevel);
+    if (surface->shellSurface != nullptr)
+        xdg_surface_destroy(surface->shellSurface);
     wl_surface_destroy(surface->surface);
     delete surface;
 }

@@ -4,6 +4,7 @@
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -135,6 +136,13 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
     } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0 && run->shell == nullptr) {
         run->shell = static_cast<xdg_wm_base*>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
         xdg_wm_base_add_listener(run->shell, &kShellListener, run);
+    } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 &&
+               run->layerShell == nullptr) {
+        // Versions 1 to 4 all have what the saver asks: the overlay layer, the
+        // four anchors, exclusive_zone -1 and exclusive keyboard (1 from the first).
+        run->layerShellVersion = std::min<uint32_t>(version, 4);
+        run->layerShell = static_cast<zwlr_layer_shell_v1*>(
+            wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, run->layerShellVersion));
     } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0 && run->viewporter == nullptr) {
         run->viewporter =
             static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
@@ -223,6 +231,11 @@ void releaseGlobals(WaylandRun* run) {
         wp_viewporter_destroy(run->viewporter);
     if (run->shell != nullptr)
         xdg_wm_base_destroy(run->shell);
+    // The layer shell has a destroy request from version 3; before, the proxy goes alone.
+    if (run->layerShell != nullptr && run->layerShellVersion >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+        zwlr_layer_shell_v1_destroy(run->layerShell);
+    else if (run->layerShell != nullptr)
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(run->layerShell));
     if (run->compositor != nullptr)
         wl_compositor_destroy(run->compositor);
     if (run->registry != nullptr)
@@ -231,6 +244,7 @@ void releaseGlobals(WaylandRun* run) {
     run->fractionalScaleManager = nullptr;
     run->viewporter = nullptr;
     run->shell = nullptr;
+    run->layerShell = nullptr;
     run->compositor = nullptr;
     run->registry = nullptr;
 }
