@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +145,8 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
         run->layerShellVersion = std::min<uint32_t>(version, 4);
         run->layerShell = static_cast<zwlr_layer_shell_v1*>(
             wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, run->layerShellVersion));
+    } else if (std::strcmp(interface, wl_shm_interface.name) == 0 && run->shm == nullptr) {
+        run->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
     } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0 && run->viewporter == nullptr) {
         run->viewporter =
             static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
@@ -216,6 +220,22 @@ void outputLogicalSize(const ScreenOutput& screen, int32_t* width, int32_t* heig
     *height = (quarterTurn ? screen.modeWidth : screen.modeHeight) / scale;
 }
 
+bool makeClearPixel(WaylandRun* run) {
+    if (run->shm == nullptr)
+        return false;
+    // One pixel, all four bytes 0: transparent in ARGB8888, which every compositor takes.
+    const int fd = memfd_create("zellik-clear-pixel", MFD_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (ftruncate(fd, 4) == 0) {
+        wl_shm_pool* pool = wl_shm_create_pool(run->shm, fd, 4);
+        run->clearPixel = wl_shm_pool_create_buffer(pool, 0, 1, 1, 4, WL_SHM_FORMAT_ARGB8888);
+        wl_shm_pool_destroy(pool);
+    }
+    close(fd);
+    return run->clearPixel != nullptr;
+}
+
 void releaseGlobals(WaylandRun* run) {
     for (SaverSeat* seat : run->seats)
         releaseSeat(seat);
@@ -236,6 +256,10 @@ void releaseGlobals(WaylandRun* run) {
         zwlr_layer_shell_v1_destroy(run->layerShell);
     else if (run->layerShell != nullptr)
         wl_proxy_destroy(reinterpret_cast<wl_proxy*>(run->layerShell));
+    if (run->clearPixel != nullptr)
+        wl_buffer_destroy(run->clearPixel);
+    if (run->shm != nullptr)
+        wl_shm_destroy(run->shm);
     if (run->compositor != nullptr)
         wl_compositor_destroy(run->compositor);
     if (run->registry != nullptr)
@@ -245,6 +269,8 @@ void releaseGlobals(WaylandRun* run) {
     run->viewporter = nullptr;
     run->shell = nullptr;
     run->layerShell = nullptr;
+    run->clearPixel = nullptr;
+    run->shm = nullptr;
     run->compositor = nullptr;
     run->registry = nullptr;
 }

@@ -19,6 +19,7 @@ struct wl_egl_window;
 struct xdg_wm_base;
 struct xdg_surface;
 struct xdg_toplevel;
+struct xdg_popup;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 struct wp_viewporter;
@@ -57,8 +58,16 @@ struct SaverSurface {
     wl_surface* surface = nullptr;
     xdg_surface* shellSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
-    zwlr_layer_surface_v1* layerSurface = nullptr; // the overlay role instead of the two above
-    bool closed = false;                           // the compositor closed the layer surface
+    // On the overlay layer the layer surface is a transparent pixel of its own
+    // (layerBase, which gets the keyboard), and the saver draws in its popup:
+    // a compositor may stack an earlier surface of the same layer above a
+    // later one, but draws a layer's popups above the whole layer.
+    wl_surface* layerBase = nullptr;
+    zwlr_layer_surface_v1* layerSurface = nullptr;
+    xdg_popup* popup = nullptr;              // the role of surface, with shellSurface
+    int32_t layerWidth = 0, layerHeight = 0; // the layer surface's configured size, the popup's
+    bool layerShown = false;                 // the layer surface has its pixel
+    bool closed = false; // to be destroyed: closed by the compositor, or its output's size changed
     wp_viewport* viewport = nullptr;
     wp_fractional_scale_v1* fractionalScale = nullptr;
     uint32_t preferredScale120 = 0;                    // 0 until the compositor says
@@ -105,6 +114,8 @@ struct WaylandRun {
     uint32_t compositorVersion = 0;
     xdg_wm_base* shell = nullptr;
     zwlr_layer_shell_v1* layerShell = nullptr;
+    wl_shm* shm = nullptr;
+    wl_buffer* clearPixel = nullptr; // 1x1, transparent: what the layer surfaces show themselves
     uint32_t layerShellVersion = 0;
     bool overlay = false; // full screen on the overlay layer (offered, and no --toplevel)
     wp_viewporter* viewporter = nullptr;

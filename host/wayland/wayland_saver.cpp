@@ -4,7 +4,8 @@
 //  [x] zellik                      a window of its own (--geometry WxH in the compositor's
 //                                  coordinates); Escape, q or the compositor's close ends it
 //  [x] -s, --fullscreen            a surface on every output's overlay layer (zwlr_layer_shell_v1,
-//                                  versions 1-4), or a full-screen xdg toplevel on each where that
+//                                  versions 1-4; drawn in a popup of it, above earlier surfaces of
+//                                  that layer), or a full-screen xdg toplevel on each where that
 //                                  is not offered or with --toplevel; each with a whole
 //                                  kaleidoscope at the output's real pixel size; closes on a key,
 //                                  a button, a touch, losing the keyboard after having had it, or a
@@ -279,7 +280,7 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
         tearDown(&run);
         return 1;
     }
-    run.overlay = run.fullScreen && run.layerShell != nullptr && !options.toplevel;
+    run.overlay = run.fullScreen && run.layerShell != nullptr && !options.toplevel && makeClearPixel(&run);
     // One seed for every scene made at the start, as one picture per screen.
     run.seed = seedFromCalendarTime();
     if (!run.fullScreen)

@@ -137,7 +137,8 @@ case_user_fullscreen() {
         fail "the user's window was $before, is $after"
     tail -n1 "$SWAY_FILES/user.out" | grep -q 'fullscreen activated' || fail "the window was told $(tail -n1 "$SWAY_FILES/user.out")"
 }
-# A program's own overlay surface (green, all over each output), made before the saver, does not cover it.
+# A program's own overlay surface (green, all over each output), made before the saver, does not cover it;
+# the keyboard is the saver's (sway 1.7 gives the pointer to the older surface, which takes it here).
 case_own_overlay() {
     user_client overlay
     started_with_picture over-first sharp
