@@ -8,7 +8,8 @@
 # KWin runs as the caller, root included. Its binary carries a file capability (cap_sys_resource) that a
 # container's bounding set may lack, which makes execve fail with EPERM for everyone; then it is started
 # through the dynamic loader, which grants no capability (KWIN_FORCE_OWN_QPA: its Qt platform plugin
-# otherwise declines a process whose executable is not named kwin_wayland).
+# otherwise declines a process whose executable is not named kwin_wayland). What a KWin script prints goes
+# to $KWIN_FILES/kwin.err, as "js: ..." lines.
 KWIN_PID="" KWIN_RUN_PID="" KWIN_DIR="" KWIN_BUS=""
 
 kwin_command() {
@@ -44,7 +45,7 @@ kwin_start() {
     KWIN_BUS=""
     # The shell inside the bus's session tells the bus address and KWin's PID (exec keeps the PID).
     kwin_spawn kwin dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"; echo $$ >"$0/pid"; shift
-        exec env KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$@"' \
+        exec env QT_LOGGING_RULES=kwin_scripting.debug=true KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$@"' \
         "$KWIN_FILES" "${kwin[@]}" --virtual --width 800 --height 600 --output-count "${1:-2}" --socket "$socket" \
         --no-lockscreen --no-global-shortcuts
     KWIN_RUN_PID=$KWIN_SPAWNED

@@ -10,14 +10,19 @@ host_begin() {
     command -v grim >/dev/null && command -v wtype >/dev/null || skip "grim or wtype is missing"
     at_exit sway_stop
     sway_start
-    sway_spawn pointer "$ZELLIK_TEST_POINTER"
-    BACKGROUND_PIDS+=("$SWAY_SPAWNED")
-    wait_until 50 grep -q ready "$SWAY_FILES/pointer.out"
+    FILES=$SWAY_FILES
+    spawn pointer "$ZELLIK_TEST_POINTER"
+    BACKGROUND_PIDS+=("$SPAWNED")
+    wait_until 50 grep -q ready "$FILES/pointer.out"
     INI=$SWAY_DIR/home/.config/zellik/zellik.ini INI_OWNER=$SWAY_ACCOUNT
 }
+spawn() {
+    sway_spawn "$@"
+    SPAWNED=$SWAY_SPAWNED
+}
 host_start() {
-    sway_spawn saver "$ZELLIK" "${FULLSCREEN[@]}"
-    SAVER=$SWAY_SPAWNED
+    spawn saver "$ZELLIK" "${FULLSCREEN[@]}" "$@"
+    SAVER=$SPAWNED
 }
 # The shared cases look at the first output; grim takes an output's real pixels.
 OUTPUT=HEADLESS-1
@@ -59,18 +64,16 @@ case_compositor_gone() {
     started_with_picture sway
     kill -KILL "$SWAY_PID"
     ends_within "the compositor's end" 1
-    [ ! -s "$SWAY_FILES/saver.err" ] || fail "stderr: $(cat "$SWAY_FILES/saver.err")"
+    [ ! -s "$FILES/saver.err" ] || fail "stderr: $(cat "$FILES/saver.err")"
 }
 
 # Hidden (the scratchpad), the window of its own gets no frame callbacks: no frame and next to no CPU for 3 s
 # (sway 1.7's headless outputs cannot be switched off); shown, it draws within a second; TERM ends it hidden.
-traced() { wc -l <"$SWAY_FILES/saver.out"; }
-traced_beyond() { [ "$(traced)" -gt "$1" ]; }
 case_hidden() {
     local frames
-    sway_spawn saver "$ZELLIK" --trace
-    SAVER=$SWAY_SPAWNED
-    wait_until 100 grep -q '^frame=' "$SWAY_FILES/saver.out" || fail "no frame traced"
+    spawn saver "$ZELLIK" --trace
+    SAVER=$SPAWNED
+    wait_until 100 traced_beyond 0 || fail "no frame traced"
     as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
     quiet_for_3s hidden
     as_sway swaymsg '[app_id=zellik] scratchpad show' >/dev/null
@@ -80,9 +83,8 @@ case_hidden() {
     ends_within "TERM while hidden" 1
     # Full screen: an overlay surface cannot be hidden on sway, nor its output switched off headless; what
     # is left is a compositor that asks for no frame (stopped): nothing is drawn until it asks again.
-    sway_spawn saver "$ZELLIK" "${FULLSCREEN[@]}" --trace
-    SAVER=$SWAY_SPAWNED
-    wait_until 100 grep -q '^frame=' "$SWAY_FILES/saver.out" || fail "full screen, no frame traced"
+    host_start --trace
+    wait_until 100 traced_beyond 0 || fail "full screen, no frame traced"
     at_exit "kill -CONT $SWAY_PID"
     kill -STOP "$SWAY_PID" && sleep 0.5
     quiet_for_3s "full screen, no frame asked for"
@@ -104,8 +106,8 @@ quiet_for_3s() { # WHAT: no frame traced and next to no CPU for 3 s; sets frames
 # swayidle starts it after two idle seconds, on both outputs; a key ends it.
 case_swayidle() {
     command -v swayidle >/dev/null || skip "swayidle is missing"
-    sway_spawn idle swayidle -w timeout 2 "$ZELLIK ${FULLSCREEN[*]}"
-    BACKGROUND_PIDS+=("$SWAY_SPAWNED")
+    spawn idle swayidle -w timeout 2 "$ZELLIK ${FULLSCREEN[*]}"
+    BACKGROUND_PIDS+=("$SPAWNED")
     expect_picture idle kaleidoscope
     OUTPUT=HEADLESS-2
     expect_picture idle-second kaleidoscope
@@ -114,28 +116,11 @@ case_swayidle() {
     wait_until 10 gone "$SAVER" || fail "a key did not end it"
 }
 
-# A user's full-screen window (a video, a game) is full screen and focused as before once a key has ended
-# the saver: sway's tree and the window's own configure events say so.
-user_window() { as_sway swaymsg -t get_tree | jq -c '.. | objects | select(.app_id? == "zellik-test-client")
-    | {app_id, fullscreen_mode, focused}'; }
-user_client() { # MODE: the test client, ready
-    sway_spawn user "$ZELLIK_TEST_CLIENT" "$1"
-    BACKGROUND_PIDS+=("$SWAY_SPAWNED")
-    wait_until 50 grep -q ready "$SWAY_FILES/user.out" || fail "the test client did not start: $(cat "$SWAY_FILES/user.err")"
-}
-case_user_fullscreen() {
-    command -v jq >/dev/null || skip "jq is missing"
-    user_client fullscreen
-    local before after
-    before=$(user_window)
-    note "before: $before; $(tail -n1 "$SWAY_FILES/user.out")"
-    ended_by user-fullscreen key
-    sleep 0.5
-    after=$(user_window)
-    note "after: $after; $(tail -n1 "$SWAY_FILES/user.out")"
-    [ "$before" = "$after" ] && [[ $after == *'"fullscreen_mode":1,"focused":true'* ]] ||
-        fail "the user's window was $before, is $after"
-    tail -n1 "$SWAY_FILES/user.out" | grep -q 'fullscreen activated' || fail "the window was told $(tail -n1 "$SWAY_FILES/user.out")"
+# sway's tree: the test client's full-screen mode and focus.
+USER_WINDOW_AS_BEFORE='"fullscreen_mode":1,"focused":true'
+host_user_window() {
+    command -v jq >/dev/null || { echo "jq is missing"; return 1; }
+    as_sway swaymsg -t get_tree | jq -c '.. | objects | select(.app_id? == "zellik-test-client") | {app_id, fullscreen_mode, focused}'
 }
 # A program's own overlay surface (green, all over each output), made before the saver, does not cover it;
 # the keyboard is the saver's (sway 1.7 gives the pointer to the older surface, which takes it here).
