@@ -147,7 +147,7 @@ import re, sys
 lines = open(sys.argv[1]).read().splitlines()
 start = (int(lines[0]) % 2**32) / 1000
 added = (int(sys.argv[2]) % 2**32) / 1000
-names, toplevel_output, surface_of, first = {}, {}, {}, {}
+names, toplevel_output, surface_of, first, layer_output, popup_surface = {}, {}, {}, {}, {}, {}
 for line in lines[1:]:
     m = re.match(r'\[\s*([\d.]+)\]\s+(->\s+)?(\S+?)\.(\w+)\((.*)\)', line)
     if not m:
@@ -164,7 +164,11 @@ for line in lines[1:]:
         surface = surface_of[toplevel_output[obj]]
         first.setdefault(surface, [output, None])
     elif msg == 'get_layer_surface':
-        first.setdefault(re.search(r'wl_surface@\d+', args).group(0), [re.search(r'wl_output@\d+', args).group(0), None])
+        layer_output[re.search(r'zwlr_layer_surface_v1@\d+', args).group(0)] = re.search(r'wl_output@\d+', args).group(0)
+    elif msg == 'get_popup' and obj.startswith('xdg_surface@'):
+        popup_surface[re.search(r'xdg_popup@\d+', args).group(0)] = surface_of[obj]
+    elif msg == 'get_popup':  # the layer surface's popup, which the saver draws in
+        first.setdefault(popup_surface[args], [layer_output[obj], None])
     elif msg == 'attach' and obj in first and first[obj][1] is None:
         first[obj][1] = t
 for output, t in first.values():
