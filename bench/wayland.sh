@@ -12,7 +12,8 @@
 # 2. Process start to the first frame, ROUNDS times each, on the same one-output
 #    sway and Xvfb, one host after the other: from the time taken just before
 #    exec to the first line of --trace (written once the first frame is swapped).
-# 3. Process start to the first frame on every output, ROUNDS times: sway with
+# 3. Process start to the first frame on every output, ROUNDS times, on the
+#    overlay layer and as toplevels (--toplevel): sway with
 #    the two test outputs (1280x720 at scale 1, 1600x1200 at scale 2); then an
 #    output added 3 s later (`swaymsg create_output`, HEADLESS-3), from the
 #    command to its first frame. The first frame is the first commit of a buffer
@@ -127,8 +128,10 @@ median_rows "$work/one.txt"
 
 echo "== start to the first frame on every output ($rounds rounds)" >&2
 for round in $(seq "$rounds"); do
+ for path in overlay toplevel; do
   sway_start 2
-  sway_spawn first sh -c 'date +%s%6N >&2; exec env WAYLAND_DEBUG=1 "$0" --fullscreen' "$zellik"
+  sway_spawn first sh -c 'date +%s%6N >&2; exec env WAYLAND_DEBUG=1 "$0" --fullscreen ${1:+"$1"}' "$zellik" \
+    "$([ $path = overlay ] || echo --toplevel)"
   sleep 3
   added=$(date +%s%6N)
   as_sway swaymsg create_output >/dev/null
@@ -139,12 +142,12 @@ for round in $(seq "$rounds"); do
   sway_stop || true # sway may be gone already
   # The protocol log stamps messages with the real-time clock in microseconds,
   # kept in 32 bits, printed as milliseconds.
-  python3 - "$work/first.err" "$added" <<'EOF'
+  python3 - "$work/first.err" "$added" "$path" <<'EOF'
 import re, sys
 lines = open(sys.argv[1]).read().splitlines()
 start = (int(lines[0]) % 2**32) / 1000
 added = (int(sys.argv[2]) % 2**32) / 1000
-names, toplevel_output, surface_of, first = {}, {}, {}, {}
+names, toplevel_output, surface_of, first, layer_output, popup_surface = {}, {}, {}, {}, {}, {}
 for line in lines[1:]:
     m = re.match(r'\[\s*([\d.]+)\]\s+(->\s+)?(\S+?)\.(\w+)\((.*)\)', line)
     if not m:
@@ -160,16 +163,23 @@ for line in lines[1:]:
         output = re.search(r'wl_output@\d+', args).group(0)
         surface = surface_of[toplevel_output[obj]]
         first.setdefault(surface, [output, None])
+    elif msg == 'get_layer_surface':
+        layer_output[re.search(r'zwlr_layer_surface_v1@\d+', args).group(0)] = re.search(r'wl_output@\d+', args).group(0)
+    elif msg == 'get_popup' and obj.startswith('xdg_surface@'):
+        popup_surface[re.search(r'xdg_popup@\d+', args).group(0)] = surface_of[obj]
+    elif msg == 'get_popup':  # the layer surface's popup, which the saver draws in
+        first.setdefault(popup_surface[args], [layer_output[obj], None])
     elif msg == 'attach' and obj in first and first[obj][1] is None:
         first[obj][1] = t
 for output, t in first.values():
     name = names.get(output, output)
     since = added if name == 'HEADLESS-3' else start
     ms = (t - since) % 4294967.296 if t is not None else float('nan')
-    print(f"{name}{'-added' if since == added else ''} {ms:.0f}")
+    print(f"{sys.argv[3]}:{name}{'-added' if since == added else ''} {ms:.0f}")
 EOF
+ done
 done >"$work/first.txt"
 echo
-echo "| output | start (or its addition) → first frame, ms (median) | all rounds |"
+echo "| path:output | start (or its addition) → first frame, ms (median) | all rounds |"
 echo "|---|---|---|"
 median_rows "$work/first.txt"

@@ -21,7 +21,13 @@ const char kUsage[] =
     "  -p, --window-id ID     an existing X11 window, ID in decimal or 0x-hexadecimal\n"
     "  --root                 $XSCREENSAVER_WINDOW when set, otherwise the X11 root\n"
     "                         window (what xscreensaver runs)\n"
-    "Full screen means every screen, each with a kaleidoscope of its own. In an\n"
+    "  --toplevel             with --fullscreen on Wayland: full-screen windows even\n"
+    "                         where the compositor offers the overlay layer\n"
+    "Full screen means every screen, each with a kaleidoscope of its own. On\n"
+    "Wayland that is a surface on each output's overlay layer (wlr-layer-shell:\n"
+    "sway, KWin, Hyprland, labwc, wayfire, niri, COSMIC), above everything and\n"
+    "leaving the user's windows as they were; where that is not offered (GNOME)\n"
+    "or with --toplevel, a full-screen window on each output. In an\n"
     "existing window or the root window no input ends it; SIGTERM, SIGINT or the\n"
     "window's destruction does.\n"
     "\n"
@@ -177,7 +183,7 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
         };
         // An option that takes no value refuses one after '=' (--fullscreen=no).
         static const char* const kSwitches[] = {"help",    "configure", "fullscreen", "root", "no-mirrors",
-                                                "wayland", "x11",       "trace",      "idle"};
+                                                "wayland", "x11",       "trace",      "idle", "toplevel"};
         const auto takesValue = [&](const char* name) {
             return isOption(arg, name, &value) && value != nullptr;
         };
@@ -251,6 +257,8 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             options->idle = true;
         } else if (isOption(arg, "trace", &value)) {
             options->trace = true;
+        } else if (isOption(arg, "toplevel", &value)) {
+            options->toplevel = true;
         } else {
             *error = std::string("unknown option '") + arg + "'";
             return false;

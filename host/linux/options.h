@@ -23,6 +23,7 @@ struct Options {
     bool configure = false; // -c: the dialog, or the terminal setting with --mirrors
     bool trace = false;     // one frame-trace line per frame on stdout (with --idle: one per event)
     bool idle = false;      // --idle: watch the session and start the saver when it is idle
+    bool toplevel = false;  // Wayland full screen: xdg toplevels even where the overlay layer is offered
     WindowKind kind = WindowKind::Own;
     int32_t width = 1280;
     int32_t height = 720;

@@ -6,6 +6,7 @@
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <wayland-egl.h>
@@ -28,8 +29,8 @@ void shellSurfaceConfigure(void* data, xdg_surface* shellSurface, uint32_t seria
 
 const xdg_surface_listener kShellSurfaceListener = {shellSurfaceConfigure};
 
-void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
-    auto* surface = static_cast<SaverSurface*>(data);
+// A configured size, from the toplevel or the layer surface.
+void takeConfiguredSize(SaverSurface* surface, int32_t width, int32_t height) {
     // A new size of the surface under the pointer moves what its coordinates
     // mean (a window placed first with a border, then made full screen): the
     // reference point is taken again from the next pointer event, or the same
@@ -42,6 +43,10 @@ void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height,
     surface->configuredHeight = height;
 }
 
+void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+    takeConfiguredSize(static_cast<SaverSurface*>(data), width, height);
+}
+
 // The compositor (or its user) closes the window: the run ends with status 0.
 void toplevelClose(void* data, xdg_toplevel*) {
     static_cast<SaverSurface*>(data)->run->ended = true;
@@ -52,6 +57,70 @@ void toplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
 
 const xdg_toplevel_listener kToplevelListener = {toplevelConfigure, toplevelClose, toplevelBounds,
                                                  toplevelCapabilities};
+
+// The popup's configure: its place on the layer surface and its size.
+void popupConfigure(void* data, xdg_popup*, int32_t, int32_t, int32_t width, int32_t height) {
+    takeConfiguredSize(static_cast<SaverSurface*>(data), width, height);
+}
+
+// The compositor takes the surface away (its output is going, or it will not
+// show it any more): that output has no saver from now on, and the run goes on
+// on the others. followOutputs destroys the surface outside the dispatch.
+void closedByCompositor(SaverSurface* surface) {
+    surface->closed = true;
+    if (surface->screen != nullptr)
+        surface->screen->closed = true;
+}
+
+void popupDone(void* data, xdg_popup*) {
+    closedByCompositor(static_cast<SaverSurface*>(data));
+}
+
+void popupRepositioned(void*, xdg_popup*, uint32_t) {}
+
+const xdg_popup_listener kPopupListener = {popupConfigure, popupDone, popupRepositioned};
+
+// The popup that the saver draws in, over all of the layer surface (the
+// output), made once the layer surface knows its size.
+void openPopup(SaverSurface* surface) {
+    WaylandRun* run = surface->run;
+    xdg_positioner* positioner = xdg_wm_base_create_positioner(run->shell);
+    xdg_positioner_set_size(positioner, surface->layerWidth, surface->layerHeight);
+    xdg_positioner_set_anchor_rect(positioner, 0, 0, surface->layerWidth, surface->layerHeight);
+    xdg_positioner_set_anchor(positioner, XDG_POSITIONER_ANCHOR_TOP_LEFT);
+    xdg_positioner_set_gravity(positioner, XDG_POSITIONER_GRAVITY_BOTTOM_RIGHT);
+    surface->shellSurface = xdg_wm_base_get_xdg_surface(run->shell, surface->surface);
+    xdg_surface_add_listener(surface->shellSurface, &kShellSurfaceListener, surface);
+    surface->popup = xdg_surface_get_popup(surface->shellSurface, nullptr, positioner);
+    xdg_positioner_destroy(positioner);
+    xdg_popup_add_listener(surface->popup, &kPopupListener, surface);
+    zwlr_layer_surface_v1_get_popup(surface->layerSurface, surface->popup);
+    wl_surface_commit(surface->surface);
+}
+
+// The layer surface's configure carries its size (the output's, as all four
+// edges are anchored) and is acknowledged before the next commit. The popup follows; a later size is a new
+// popup, and so a new surface (a popup's size is fixed when it is made).
+void layerConfigure(void* data, zwlr_layer_surface_v1* layerSurface, uint32_t serial, uint32_t width,
+                    uint32_t height) {
+    auto* surface = static_cast<SaverSurface*>(data);
+    zwlr_layer_surface_v1_ack_configure(layerSurface, serial);
+    const auto w = static_cast<int32_t>(width);
+    const auto h = static_cast<int32_t>(height);
+    if (surface->popup != nullptr) {
+        surface->closed = surface->closed || w != surface->layerWidth || h != surface->layerHeight;
+        return;
+    }
+    surface->layerWidth = w;
+    surface->layerHeight = h;
+    openPopup(surface);
+}
+
+void layerClosed(void* data, zwlr_layer_surface_v1*) {
+    closedByCompositor(static_cast<SaverSurface*>(data));
+}
+
+const zwlr_layer_surface_v1_listener kLayerSurfaceListener = {layerConfigure, layerClosed};
 
 // --- scale -----------------------------------------------------------------
 
@@ -187,6 +256,25 @@ SaverSurface* createSaverSurface(WaylandRun* run, ScreenOutput* screen) {
             wp_fractional_scale_v1_add_listener(surface->fractionalScale, &kFractionalScaleListener, surface);
         }
     }
+    if (run->overlay && screen != nullptr) {
+        // Above every window and panel, on this output only, over all of it
+        // (size 0x0: the compositor gives the output's), pushing nothing aside,
+        // with the keyboard to itself; the user's windows keep their state.
+        surface->layerBase = wl_compositor_create_surface(run->compositor);
+        surface->layerSurface = zwlr_layer_shell_v1_get_layer_surface(
+            run->layerShell, surface->layerBase, screen->output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zellik");
+        zwlr_layer_surface_v1_add_listener(surface->layerSurface, &kLayerSurfaceListener, surface);
+        zwlr_layer_surface_v1_set_size(surface->layerSurface, 0, 0);
+        zwlr_layer_surface_v1_set_anchor(surface->layerSurface, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                                                    ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                                                    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                                                    ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+        zwlr_layer_surface_v1_set_exclusive_zone(surface->layerSurface, -1);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(
+            surface->layerSurface, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+        wl_surface_commit(surface->layerBase);
+        return surface;
+    }
     surface->shellSurface = xdg_wm_base_get_xdg_surface(run->shell, surface->surface);
     xdg_surface_add_listener(surface->shellSurface, &kShellSurfaceListener, surface);
     surface->toplevel = xdg_surface_get_toplevel(surface->shellSurface);
@@ -249,7 +337,17 @@ bool drawSurface(SaverSurface* surface, uint32_t renderFlags) {
     surface->frameCallback = wl_surface_frame(surface->surface);
     wl_callback_add_listener(surface->frameCallback, &kFrameListener, surface);
     surface->frameWanted = false;
-    return eglSwapBuffers(surface->run->egl, surface->eglSurface) == EGL_TRUE;
+    const bool swapped = eglSwapBuffers(surface->run->egl, surface->eglSurface) == EGL_TRUE;
+    // The layer surface shows itself (its transparent pixel) once the popup
+    // has its first frame: a compositor looks again at what lies under a
+    // resting pointer when a layer surface appears, not when a popup does, so
+    // that a click without a move comes to the saver, not to the window under it.
+    if (surface->layerBase != nullptr && !surface->layerShown) {
+        wl_surface_attach(surface->layerBase, surface->run->clearPixel, 0, 0);
+        wl_surface_commit(surface->layerBase);
+        surface->layerShown = true;
+    }
+    return swapped;
 }
 
 void destroySaverSurface(SaverSurface* surface) {
@@ -275,8 +373,17 @@ void destroySaverSurface(SaverSurface* surface) {
         wp_fractional_scale_v1_destroy(surface->fractionalScale);
     if (surface->viewport != nullptr)
         wp_viewport_destroy(surface->viewport);
-    xdg_toplevel_destroy(surface->toplevel);
-    xdg_surface_destroy(surface->shellSurface);
+    // A popup goes before its parent, a role before its surface.
+    if (surface->popup != nullptr)
+        xdg_popup_destroy(surface->popup);
+    if (surface->toplevel != nullptr)
+        xdg_toplevel_destroy(surface->toplevel);
+    if (surface->shellSurface != nullptr)
+        xdg_surface_destroy(surface->shellSurface);
+    if (surface->layerSurface != nullptr)
+        zwlr_layer_surface_v1_destroy(surface->layerSurface);
+    if (surface->layerBase != nullptr)
+        wl_surface_destroy(surface->layerBase);
     wl_surface_destroy(surface->surface);
     delete surface;
 }

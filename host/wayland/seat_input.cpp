@@ -12,8 +12,10 @@
 namespace {
 
 SaverSurface* ourSurface(const WaylandRun* run, const wl_surface* surface) {
-    const auto found = std::find_if(run->surfaces.begin(), run->surfaces.end(),
-                                    [surface](const SaverSurface* s) { return s->surface == surface; });
+    const auto found =
+        std::find_if(run->surfaces.begin(), run->surfaces.end(), [surface](const SaverSurface* s) {
+            return s->surface == surface || s->layerBase == surface;
+        });
     return found != run->surfaces.end() ? *found : nullptr;
 }
 

@@ -4,11 +4,14 @@
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <algorithm>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -135,6 +138,15 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
     } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0 && run->shell == nullptr) {
         run->shell = static_cast<xdg_wm_base*>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
         xdg_wm_base_add_listener(run->shell, &kShellListener, run);
+    } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 &&
+               run->layerShell == nullptr) {
+        // Versions 1 to 4 all have what the saver asks: the overlay layer, the
+        // four anchors, exclusive_zone -1 and exclusive keyboard (1 from the first).
+        run->layerShellVersion = std::min<uint32_t>(version, 4);
+        run->layerShell = static_cast<zwlr_layer_shell_v1*>(
+            wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, run->layerShellVersion));
+    } else if (std::strcmp(interface, wl_shm_interface.name) == 0 && run->shm == nullptr) {
+        run->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
     } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0 && run->viewporter == nullptr) {
         run->viewporter =
             static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
@@ -208,6 +220,22 @@ void outputLogicalSize(const ScreenOutput& screen, int32_t* width, int32_t* heig
     *height = (quarterTurn ? screen.modeWidth : screen.modeHeight) / scale;
 }
 
+bool makeClearPixel(WaylandRun* run) {
+    if (run->shm == nullptr)
+        return false;
+    // One pixel, all four bytes 0: transparent in ARGB8888, which every compositor takes.
+    const int fd = memfd_create("zellik-clear-pixel", MFD_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (ftruncate(fd, 4) == 0) {
+        wl_shm_pool* pool = wl_shm_create_pool(run->shm, fd, 4);
+        run->clearPixel = wl_shm_pool_create_buffer(pool, 0, 1, 1, 4, WL_SHM_FORMAT_ARGB8888);
+        wl_shm_pool_destroy(pool);
+    }
+    close(fd);
+    return run->clearPixel != nullptr;
+}
+
 void releaseGlobals(WaylandRun* run) {
     for (SaverSeat* seat : run->seats)
         releaseSeat(seat);
@@ -223,6 +251,15 @@ void releaseGlobals(WaylandRun* run) {
         wp_viewporter_destroy(run->viewporter);
     if (run->shell != nullptr)
         xdg_wm_base_destroy(run->shell);
+    // The layer shell has a destroy request from version 3; before, the proxy goes alone.
+    if (run->layerShell != nullptr && run->layerShellVersion >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+        zwlr_layer_shell_v1_destroy(run->layerShell);
+    else if (run->layerShell != nullptr)
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(run->layerShell));
+    if (run->clearPixel != nullptr)
+        wl_buffer_destroy(run->clearPixel);
+    if (run->shm != nullptr)
+        wl_shm_destroy(run->shm);
     if (run->compositor != nullptr)
         wl_compositor_destroy(run->compositor);
     if (run->registry != nullptr)
@@ -231,6 +268,9 @@ void releaseGlobals(WaylandRun* run) {
     run->fractionalScaleManager = nullptr;
     run->viewporter = nullptr;
     run->shell = nullptr;
+    run->layerShell = nullptr;
+    run->clearPixel = nullptr;
+    run->shm = nullptr;
     run->compositor = nullptr;
     run->registry = nullptr;
 }

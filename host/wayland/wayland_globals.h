@@ -14,5 +14,9 @@ bool bindGlobals(WaylandRun* run, std::string* error);
 // gets when the compositor leaves the choice to us).
 void outputLogicalSize(const ScreenOutput& screen, int32_t* width, int32_t* height);
 
+// The 1x1 transparent buffer of the layer surfaces (run->clearPixel); false
+// without wl_shm or shared memory.
+bool makeClearPixel(WaylandRun* run);
+
 // Releases every output, seat and global, then the registry.
 void releaseGlobals(WaylandRun* run);

@@ -19,6 +19,9 @@ struct wl_egl_window;
 struct xdg_wm_base;
 struct xdg_surface;
 struct xdg_toplevel;
+struct xdg_popup;
+struct zwlr_layer_shell_v1;
+struct zwlr_layer_surface_v1;
 struct wp_viewporter;
 struct wp_viewport;
 struct wp_fractional_scale_manager_v1;
@@ -43,17 +46,28 @@ struct ScreenOutput {
     int32_t logicalWidth = 0, logicalHeight = 0; // from xdg_output; 0 when not known
     bool described = false;                      // the first wl_output.done has come
     bool changed = false;                        // a later done: its surface looks at its size again
+    bool closed = false; // the compositor closed its overlay surface: none again until the output comes back
 };
 
-// One toplevel surface of the saver: full screen on one output, or the window
-// of its own. Its context is its scene's alone, so that the viewport and
-// projection the scene set up stay valid for it.
+// One surface of the saver: on one output's overlay layer, a full-screen
+// toplevel on one output, or the window of its own. Its context is its scene's alone, so that the viewport
+// and projection the scene set up stay valid for it.
 struct SaverSurface {
     WaylandRun* run = nullptr;
     ScreenOutput* screen = nullptr; // full screen: the output it covers; null for the window of its own
     wl_surface* surface = nullptr;
     xdg_surface* shellSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
+    // On the overlay layer the layer surface is a transparent pixel of its own
+    // (layerBase, which gets the keyboard), and the saver draws in its popup:
+    // a compositor may stack an earlier surface of the same layer above a
+    // later one, but draws a layer's popups above the whole layer.
+    wl_surface* layerBase = nullptr;
+    zwlr_layer_surface_v1* layerSurface = nullptr;
+    xdg_popup* popup = nullptr;              // the role of surface, with shellSurface
+    int32_t layerWidth = 0, layerHeight = 0; // the layer surface's configured size, the popup's
+    bool layerShown = false;                 // the layer surface has its pixel
+    bool closed = false; // to be destroyed: closed by the compositor, or its output's size changed
     wp_viewport* viewport = nullptr;
     wp_fractional_scale_v1* fractionalScale = nullptr;
     uint32_t preferredScale120 = 0;                    // 0 until the compositor says
@@ -99,6 +113,11 @@ struct WaylandRun {
     wl_compositor* compositor = nullptr;
     uint32_t compositorVersion = 0;
     xdg_wm_base* shell = nullptr;
+    zwlr_layer_shell_v1* layerShell = nullptr;
+    wl_shm* shm = nullptr;
+    wl_buffer* clearPixel = nullptr; // 1x1, transparent: what the layer surfaces show themselves
+    uint32_t layerShellVersion = 0;
+    bool overlay = false; // full screen on the overlay layer (offered, and no --toplevel)
     wp_viewporter* viewporter = nullptr;
     wp_fractional_scale_manager_v1* fractionalScaleManager = nullptr;
     zxdg_output_manager_v1* outputManager = nullptr;

@@ -1,9 +1,12 @@
-// The Linux saver on Wayland, with wayland-client, EGL and xdg-shell.
+// The Linux saver on Wayland, with wayland-client, EGL, wlr-layer-shell and xdg-shell.
 //
 // What this host does:
 //  [x] zellik                      a window of its own (--geometry WxH in the compositor's
 //                                  coordinates); Escape, q or the compositor's close ends it
-//  [x] -s, --fullscreen            a full-screen surface on every output, each with a whole
+//  [x] -s, --fullscreen            a surface on every output's overlay layer (zwlr_layer_shell_v1,
+//                                  versions 1-4; drawn in a popup of it, above earlier surfaces of
+//                                  that layer), or a full-screen xdg toplevel on each where that
+//                                  is not offered or with --toplevel; each with a whole
 //                                  kaleidoscope at the output's real pixel size; closes on a key,
 //                                  a button, a touch, losing the keyboard after having had it, or a
 //                                  pointer move beyond "Mouse Threshold" on one axis from where the
@@ -17,7 +20,8 @@
 //                                  wanted (outputs off, hidden), the loop waits without drawing
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0
 //  [x] SIGSTOP, SIGCONT            a pause: the picture carries on where it stood
-//  [x] compositor closes or goes   the run ends at once with status 0 (toplevel close, lost connection)
+//  [x] compositor closes or goes   the run ends at once with status 0 (toplevel close, lost connection);
+//                                  a closed overlay surface is its output gone, and the run goes on
 //  [ ] --window-id, --root         X11 only (refused before this host starts)
 //  [ ] xdg-decoration              the window of its own gets what the compositor draws by default
 #include "host/wayland/wayland_saver.h"
@@ -76,9 +80,10 @@ void handleEvents(WaylandRun* run, int32_t milliseconds) {
     wl_display_dispatch_pending(display);
 }
 
-// Full screen: an output that has described itself and has no surface yet.
+// Full screen: an output that has described itself, has no surface yet and
+// has not had its overlay surface closed.
 bool wantsSurface(const WaylandRun& run, const ScreenOutput* screen) {
-    return run.fullScreen && screen->described &&
+    return run.fullScreen && screen->described && !screen->closed &&
            std::none_of(run.surfaces.begin(), run.surfaces.end(),
                         [screen](const SaverSurface* surface) { return surface->screen == screen; });
 }
@@ -90,7 +95,7 @@ bool outputsToFollow(const WaylandRun& run) {
                run.outputs.begin(), run.outputs.end(),
                [&run](const ScreenOutput* screen) { return screen->changed || wantsSurface(run, screen); }) ||
            std::any_of(run.surfaces.begin(), run.surfaces.end(), [](const SaverSurface* surface) {
-               return surface->configured && surface->needsLayout;
+               return surface->closed || (surface->configured && surface->needsLayout);
            });
 }
 
@@ -98,6 +103,12 @@ bool outputsToFollow(const WaylandRun& run) {
 // a new layout for those whose size or scale changed. Runs between frames,
 // outside any listener.
 void followOutputs(WaylandRun* run) {
+    for (size_t i = run->surfaces.size(); i-- > 0;) {
+        if (run->surfaces[i]->closed) {
+            destroySaverSurface(run->surfaces[i]);
+            run->surfaces.erase(run->surfaces.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
     for (ScreenOutput* screen : run->outputs) {
         if (screen->changed) {
             screen->changed = false;
@@ -275,6 +286,7 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
         tearDown(&run);
         return 1;
     }
+    run.overlay = run.fullScreen && run.layerShell != nullptr && !options.toplevel && makeClearPixel(&run);
     // One seed for every scene made at the start, as one picture per screen.
     run.seed = seedFromCalendarTime();
     if (!run.fullScreen)

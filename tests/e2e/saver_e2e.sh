@@ -168,5 +168,29 @@ case_no_mirrors() {
     ended_by no-mirrors key plain
 }
 
+# Wayland hosts: spawn NAME CMD... (the PID in SPAWNED, output in $FILES/NAME.out, .err) and host_user_window
+# (the compositor's view of the test client's window). SAVER's --trace lines in $FILES/saver.out.
+traced() { wc -l <"$FILES/saver.out"; }
+traced_beyond() { [ "$(traced)" -gt "$1" ]; }
+user_client() { # MODE: the test client, ready
+    spawn user "$ZELLIK_TEST_CLIENT" "$1"
+    BACKGROUND_PIDS+=("$SPAWNED")
+    wait_until 50 grep -q ready "$FILES/user.out" || fail "the test client did not start: $(cat "$FILES/user.err")"
+}
+# A user's full-screen window (a video, a game) is full screen and focused as before once a key has ended
+# the saver: the compositor's view and the window's own last configure say so.
+case_user_fullscreen() {
+    user_client fullscreen
+    local before after
+    before=$(host_user_window) || skip "$before"
+    note "before: $before; $(tail -n1 "$FILES/user.out")"
+    ended_by user-fullscreen key
+    sleep 0.5
+    after=$(host_user_window)
+    note "after: $after; $(tail -n1 "$FILES/user.out")"
+    [ "$before" = "$after" ] && [[ $after == *"$USER_WINDOW_AS_BEFORE"* ]] || fail "the user's window was $before, is $after"
+    tail -n1 "$FILES/user.out" | grep -q 'fullscreen activated' || fail "the window was told $(tail -n1 "$FILES/user.out")"
+}
+
 "case_${2//-/_}"
 note "$2: passed"

@@ -1,20 +1,29 @@
 # The Linux saver on a headless sway, for saver_e2e.sh: $ZELLIK_TEST_POINTER gives the seat a pointer.
+# Full screen on the overlay layer, or with WAYLAND_PATH=toplevel (wayland-toplevel.sh) as toplevels.
 . "$here/../../scripts/sway-session.sh"
 . "$here/idle.sh"
 HOST_BLACK=0 # sway shows grey
+WAYLAND_PATH=${WAYLAND_PATH:-overlay}
+FULLSCREEN=(--fullscreen)
+[ "$WAYLAND_PATH" = overlay ] || FULLSCREEN+=(--toplevel)
 
 host_begin() {
     command -v grim >/dev/null && command -v wtype >/dev/null || skip "grim or wtype is missing"
     at_exit sway_stop
     sway_start
-    sway_spawn pointer "$ZELLIK_TEST_POINTER"
-    BACKGROUND_PIDS+=("$SWAY_SPAWNED")
-    wait_until 50 grep -q ready "$SWAY_FILES/pointer.out"
-    INI=$SWAY_DIR/home/.config/zellik/zellik.ini INI_OWNER=$SWAY_ACCOUNT IDLE_FILES=$SWAY_FILES
+    FILES=$SWAY_FILES
+    spawn pointer "$ZELLIK_TEST_POINTER"
+    BACKGROUND_PIDS+=("$SPAWNED")
+    wait_until 50 grep -q ready "$FILES/pointer.out"
+    INI=$SWAY_DIR/home/.config/zellik/zellik.ini INI_OWNER=$SWAY_ACCOUNT IDLE_FILES=$FILES
+}
+spawn() {
+    sway_spawn "$@"
+    SPAWNED=$SWAY_SPAWNED
 }
 host_start() {
-    sway_spawn saver "$ZELLIK" --fullscreen
-    SAVER=$SWAY_SPAWNED
+    spawn saver "$ZELLIK" "${FULLSCREEN[@]}" "$@"
+    SAVER=$SPAWNED
 }
 # The shared cases look at the first output; grim takes an output's real pixels.
 OUTPUT=HEADLESS-1
@@ -24,70 +33,92 @@ pointer() { as_sway swaymsg seat seat0 cursor set "$1" "$2" >/dev/null; }
 key() { as_sway wtype -s 300 "${1:-a}"; }
 click() { as_sway swaymsg seat seat0 cursor press button1 >/dev/null; }
 
-# Each output, one added while it runs too, its own kaleidoscope at its real pixels (scale 2: 1600x1200).
+# Each output, one added while it runs too, its own kaleidoscope at its real pixels (scale 2: 1600x1200),
+# on the path asked for (toplevels are windows in sway's tree, overlay surfaces are not); one taken away
+# leaves the others running (sway 1.7 cannot unplug a headless output: its disable is what there is).
 case_outputs() {
     started_with_picture first sharp
+    local windows expected=0
+    [ "$WAYLAND_PATH" = overlay ] || expected=2
+    windows=$(as_sway swaymsg -t get_tree | grep -c '"app_id": "zellik"')
+    [ "$windows" = "$expected" ] || fail "$windows zellik windows in sway's tree on the $WAYLAND_PATH path"
     OUTPUT=HEADLESS-2
     expect_picture second sharp
     [ "$(identify -format %wx%h "$WORK/second.png")" = 1600x1200 ] || fail "HEADLESS-2 is not 1600x1200"
     as_sway swaymsg create_output >/dev/null && as_sway swaymsg output HEADLESS-3 resolution 1024x768 position 2080 0 >/dev/null
     OUTPUT=HEADLESS-3
     expect_picture added kaleidoscope
+    as_sway swaymsg output HEADLESS-3 disable >/dev/null
+    OUTPUT=HEADLESS-1
+    stays "an output taken away"
+    expect_picture after-removal sharp
 }
 
 # The compositor closing the window, or going away, ends it with 0 at once; TERM does while it is stopped.
 case_compositor_gone() {
     stopped_server "$SWAY_PID"
-    started_with_picture window
-    as_sway swaymsg '[app_id=zellik] kill' >/dev/null
-    ends_within "the compositor closing it" 1
+    if [ "$WAYLAND_PATH" = toplevel ]; then
+        started_with_picture window
+        as_sway swaymsg '[app_id=zellik] kill' >/dev/null
+        ends_within "the compositor closing it" 1
+    fi
     started_with_picture sway
     kill -KILL "$SWAY_PID"
     ends_within "the compositor's end" 1
-    [ ! -s "$SWAY_FILES/saver.err" ] || fail "stderr: $(cat "$SWAY_FILES/saver.err")"
+    [ ! -s "$FILES/saver.err" ] || fail "stderr: $(cat "$FILES/saver.err")"
 }
 
 # Hidden (the scratchpad), the window of its own gets no frame callbacks: no frame and next to no CPU for 3 s
 # (sway 1.7's headless outputs cannot be switched off); shown, it draws within a second; TERM ends it hidden.
-traced() { wc -l <"$SWAY_FILES/saver.out"; }
-traced_beyond() { [ "$(traced)" -gt "$1" ]; }
 case_hidden() {
-    local ticks frames
-    sway_spawn saver "$ZELLIK" --trace
-    SAVER=$SWAY_SPAWNED
-    wait_until 100 grep -q '^frame=' "$SWAY_FILES/saver.out" || fail "no frame traced"
+    local frames
+    spawn saver "$ZELLIK" --trace
+    SAVER=$SPAWNED
+    wait_until 100 traced_beyond 0 || fail "no frame traced"
     as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
-    ticks=$(cpu_ticks "$SAVER") frames=$(traced)
-    sleep 3
-    ticks=$(($(cpu_ticks "$SAVER") - ticks))
-    note "hidden for 3 s: $ticks ticks, $(($(traced) - frames)) frames"
-    [ "$ticks" -le $(($(getconf CLK_TCK) * 15 / 100)) ] || fail "hidden, it used $ticks ticks in 3 s"
-    ! traced_beyond "$frames" || fail "hidden, it drew"
+    quiet_for_3s hidden
     as_sway swaymsg '[app_id=zellik] scratchpad show' >/dev/null
     wait_until 10 traced_beyond "$frames" || fail "shown, no frame within 1 s"
     as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
     kill -TERM "$SAVER"
     ends_within "TERM while hidden" 1
+    # Full screen: an overlay surface cannot be hidden on sway, nor its output switched off headless; what
+    # is left is a compositor that asks for no frame (stopped): nothing is drawn until it asks again.
+    host_start --trace
+    wait_until 100 traced_beyond 0 || fail "full screen, no frame traced"
+    at_exit "kill -CONT $SWAY_PID"
+    kill -STOP "$SWAY_PID" && sleep 0.5
+    quiet_for_3s "full screen, no frame asked for"
+    kill -CONT "$SWAY_PID"
+    wait_until 20 traced_beyond "$frames" || fail "asked again, no frame within 2 s"
+    kill -TERM "$SAVER"
+    ends_within "TERM" 1
+}
+quiet_for_3s() { # WHAT: no frame traced and next to no CPU for 3 s; sets frames
+    local ticks
+    ticks=$(cpu_ticks "$SAVER") frames=$(traced)
+    sleep 3
+    ticks=$(($(cpu_ticks "$SAVER") - ticks))
+    note "$1 for 3 s: $ticks ticks, $(($(traced) - frames)) frames"
+    [ "$ticks" -le $(($(getconf CLK_TCK) * 15 / 100)) ] || fail "$1: it used $ticks ticks in 3 s"
+    ! traced_beyond "$frames" || fail "$1: it drew"
 }
 
 # swayidle starts it after two idle seconds, on both outputs; a key ends it.
 case_swayidle() {
     command -v swayidle >/dev/null || skip "swayidle is missing"
-    sway_spawn idle swayidle -w timeout 2 "$ZELLIK --fullscreen"
-    BACKGROUND_PIDS+=("$SWAY_SPAWNED")
+    spawn idle swayidle -w timeout 2 "$ZELLIK ${FULLSCREEN[*]}"
+    BACKGROUND_PIDS+=("$SPAWNED")
     expect_picture idle kaleidoscope
     OUTPUT=HEADLESS-2
     expect_picture idle-second kaleidoscope
-    SAVER=$(pgrep -f "^$ZELLIK --fullscreen") || fail "no zellik under swayidle"
+    SAVER=$(pgrep -f "^$ZELLIK ${FULLSCREEN[*]}") || fail "no zellik under swayidle"
     key
     wait_until 10 gone "$SAVER" || fail "a key did not end it"
 }
 
 # The idle watcher on sway 1.7's org_kde_kwin_idle (idle.sh): grim shows each output's kaleidoscope.
-idle_spawn() {
-    sway_spawn "$@"
-    SPAWNED=$SWAY_SPAWNED
-}
+idle_spawn() { spawn "$@"; }
 idle_as() { as_sway "$@"; }
 compositor_pid() { echo "$SWAY_PID"; }
 idle_drew_everywhere() {
@@ -95,4 +126,21 @@ idle_drew_everywhere() {
     expect_picture "idle-$1-first" kaleidoscope
     OUTPUT=HEADLESS-2
     expect_picture "idle-$1-second" kaleidoscope
+}
+
+# sway's tree: the test client's full-screen mode and focus.
+USER_WINDOW_AS_BEFORE='"fullscreen_mode":1,"focused":true'
+host_user_window() {
+    command -v jq >/dev/null || { echo "jq is missing"; return 1; }
+    as_sway swaymsg -t get_tree | jq -c '.. | objects | select(.app_id? == "zellik-test-client") | {app_id, fullscreen_mode, focused}'
+}
+# A program's own overlay surface (green, all over each output), made before the saver, does not cover it;
+# the keyboard is the saver's (sway 1.7 gives the pointer to the older surface, which takes it here).
+case_own_overlay() {
+    user_client overlay
+    started_with_picture over-first sharp
+    OUTPUT=HEADLESS-2
+    expect_picture over-second sharp
+    key
+    ends_within key "$HOST_SECONDS"
 }

@@ -19,7 +19,8 @@ std::string describe(const Options& o) {
     static const char* const systems[] = {"", " wayland", " x11"};
     std::ostringstream s;
     s << (o.help ? " help" : "") << (o.idle ? " idle" : "") << (o.configure ? " configure" : "")
-      << (o.trace ? " trace" : "") << kinds[static_cast<int>(o.kind)] << systems[static_cast<int>(o.system)];
+      << (o.trace ? " trace" : "") << (o.toplevel ? " toplevel" : "") << kinds[static_cast<int>(o.kind)]
+      << systems[static_cast<int>(o.system)];
     if (o.windowId != 0)
         s << " " << o.windowId;
     if (o.width != 1280 || o.height != 720)
@@ -56,6 +57,7 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
     {" display=:1", {"--display :1", "-display=:1"}},
     {" wayland", {"--wayland", "-wayland --wayland"}},
     {" fullscreen x11", {"--x11 --fullscreen"}},
+    {" toplevel fullscreen", {"--fullscreen --toplevel", "-toplevel -s"}},
     {" configure trace fullscreen 800x600 mirrors=0 display=:0",
      {"-c --mirrors off -s --geometry 800x600 --display :0 --trace"}},
     {" configure idle=0", {"-c --idle-minutes 0", "--idle-minutes=0 -c"}},
@@ -73,7 +75,7 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
     {"!unknown option '%'", {"root", "--rootx", "-", "--h", "--mirrors maybe", "--mirrors=off on"}},
     {"!option '%' takes no value",
      {"--fullscreen=no", "-help=x", "--root=", "-configure=1", "--trace=1", "--no-mirrors=1", "--x11=yes",
-      "--idle=1"}},
+      "--idle=1", "--toplevel=1"}},
     {"!'maybe' is not on or off", {"--mirrors=maybe"}},
     {"!'%' conflicts with an earlier choice of where to draw",
      {"-s --root", "-p 5 -s", "--root --window-id=5"}},

@@ -1,0 +1,65 @@
+# The Linux saver on a headless KWin, for saver_e2e.sh, with input through KDE's fake-input protocol
+# ($ZELLIK_FAKE_INPUT). KWin's screen cannot be read headless: its virtual outputs composite with QPainter,
+# where its screenshot effect is not offered. So a picture here is the saver's frames going on (frame
+# callbacks come only for what KWin shows), and what covers what is KWin's own stacking order, which it
+# paints in, read by a KWin script.
+. "$here/../../scripts/kwin-session.sh"
+HOST_BLACK=0
+
+host_begin() {
+    [ -x "${ZELLIK_FAKE_INPUT:-}" ] || skip "zellik-fake-input was not built (plasma-wayland-protocols)"
+    at_exit kwin_stop
+    kwin_start
+    FILES=$KWIN_FILES INI=$KWIN_DIR/home/.config/zellik/zellik.ini
+    # KWin gives the seat a pointer only while some device has one: this one lasts as long as the test.
+    spawn input "$ZELLIK_FAKE_INPUT"
+    BACKGROUND_PIDS+=("$SPAWNED")
+    wait_until 50 grep -q ready "$FILES/input.out" || fail "no fake input: $(cat "$FILES/input.err")"
+}
+spawn() {
+    kwin_spawn "$@"
+    SPAWNED=$KWIN_SPAWNED
+}
+host_start() {
+    spawn saver "$ZELLIK" --fullscreen --trace
+    SAVER=$SPAWNED
+}
+screen_size() { echo 800 600; }
+pointer() { as_kwin "$ZELLIK_FAKE_INPUT" to "$1" "$2"; }
+key() { as_kwin "$ZELLIK_FAKE_INPUT" key 30; }
+click() { as_kwin "$ZELLIK_FAKE_INPUT" click; }
+expect_picture() {
+    local frames=$(($(traced) + 10))
+    wait_until 100 traced_beyond "$frames" || fail "$1: fewer than 10 frames in 10 s"
+    note "$1: $(traced) frames traced"
+}
+
+# KWin's windows, one line each: CLASS popup|surface X,Y,WxH STACKING-INDEX FULLSCREEN ACTIVE.
+windows() {
+    local tag=zellik-$RANDOM$RANDOM
+    printf '%s\n' 'workspace.clientList().forEach(function (w) { var g = w.frameGeometry;' \
+        "print('$tag ' + [w.resourceClass, w.popupWindow ? 'popup' : 'surface', g.x + ',' + g.y + ',' + g.width + 'x' + g.height," \
+        '    w.stackingOrder, w.fullScreen, w.active].join(" ")); });' "print('$tag.');" >"$KWIN_DIR/$tag.js"
+    as_kwin dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.loadScript \
+        string:"$KWIN_DIR/$tag.js" string:"$tag" >/dev/null &&
+        as_kwin dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.start >/dev/null
+    wait_until 50 grep -q "^js: $tag\.$" "$FILES/kwin.err"
+    sed -n "s/^js: $tag //p" "$FILES/kwin.err"
+}
+USER_WINDOW_AS_BEFORE='true true'
+host_user_window() { windows | awk '$1 == "zellik-test-client" { print $1, $3, $5, $6 }'; }
+
+# A program's own overlay surfaces (green, all over each output), made before the saver, are below the
+# saver's on both outputs in the order KWin paints; the keyboard is the saver's.
+case_own_overlay() {
+    user_client overlay
+    started_with_picture over
+    windows >"$WORK/windows"
+    note "$(cat "$WORK/windows")"
+    awk 'NR == FNR { if ($1 == "zellik-test-client") { n++; if ($4 > top) top = $4 }; next }
+        $1 == "zellik" && $3 ~ /,800x600$/ { print $3, (n == 2 && $4 > top) }' "$WORK/windows" "$WORK/windows" |
+        sort | tr '\n' ' ' | grep -q '^0,0,800x600 1 800,0,800x600 1 $' ||
+        fail "the saver is not over all of both outputs, above the other overlay surfaces"
+    key
+    ends_within key "$HOST_SECONDS"
+}
