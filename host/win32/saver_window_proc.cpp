@@ -112,6 +112,16 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM firstParamete
             displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
         return TRUE;
     }
+    case WM_DISPLAYCHANGE:
+        // A monitor came or went. The system may have moved the cursor off
+        // one that went, and moving the window over the new screen makes a
+        // mouse move of its own: neither is the user's, so the threshold is
+        // measured from where the cursor now is.
+        if (fullScreen) {
+            monitorsChanged = true;
+            settings.startCursor = cursorPosition(settings.startCursor);
+        }
+        break;
     case WM_MOUSEMOVE:
         // The system also sends moves without movement (when the window is
         // shown, for instance), so the real cursor position decides, not the

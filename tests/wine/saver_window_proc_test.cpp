@@ -186,4 +186,21 @@ TEST_F(SaverWindowProcTest, DisplayPowerPausesTheDrawing) {
     displayOff = false;
 }
 
+// A change of monitors is no input: full screen, WM_DISPLAYCHANGE has the
+// frame loop follow the monitors and measures the threshold from where the
+// system left the cursor, so the mouse moves that follow close nothing.
+TEST_F(SaverWindowProcTest, DisplayChangeIsNoInput) {
+    for (const SaverMode mode : {SaverMode::FullScreen, SaverMode::Preview}) {
+        create(mode, 100, 100);
+        monitorsChanged = false;
+        SetCursorPos(700, 300);
+        SendMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 720));
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(700, 300));
+        const bool full = mode == SaverMode::FullScreen;
+        EXPECT_TRUE(monitorsChanged == full && settings.startCursor.x == (full ? 700 : 100) &&
+                    settings.closeRequested == 0 && removed(WM_CLOSE) == 0);
+    }
+    monitorsChanged = false;
+}
+
 } // namespace
