@@ -182,12 +182,22 @@ void runFrameLoop(HDC deviceContext) {
 
 // The display's power notices (WM_POWERBROADCAST) come only to a window that
 // asks for them; user32 has the calls from Windows Vista on, so they are
-// looked up by name and skipped where they are missing.
+// looked up by name and skipped where they are missing. The session's display
+// where the system has it; should it refuse that, the console's.
 HPOWERNOTIFY watchDisplayPower(HWND window) {
     using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
     const auto call = reinterpret_cast<Register>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
-    return call != nullptr ? call(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE) : nullptr;
+    if (call == nullptr)
+        return nullptr;
+    // Without a manifest naming Windows 8.1 or later the system says 6.2:
+    // still Windows 8 or later, which is all that is asked.
+    const DWORD version = GetVersion();
+    const GUID& setting = displayPowerSetting(LOBYTE(LOWORD(version)), HIBYTE(LOWORD(version)));
+    HPOWERNOTIFY notice = call(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (notice == nullptr && !IsEqualGUID(setting, kConsoleDisplayState))
+        notice = call(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    return notice;
 }
 
 void unwatchDisplayPower(HPOWERNOTIFY notice) {
