@@ -1,6 +1,7 @@
 # $ZELLIK_SCR under the ctest run's Wine session, for saver_e2e.sh; $ZELLIK_WINE_HELPER is tests/wine/wine_helper.cpp.
 . "$here/../../scripts/windows/wine-lib.sh"
 HOST_CLOSE_ENDS=0 HOST_SECONDS=5 # a WM_CLOSE no input asked for is ignored
+HOST_PICTURE_SECONDS=30           # a Wine program's start takes long on a loaded machine
 readonly SYSTEM_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers' SAVER_KEY='HKCU\Software\Quent\Dunmere'
 forget() {
     for key in 'HKCU\Software\Quent' "$SYSTEM_KEY"; do wine_reg 30 delete "$key" /f >/dev/null 2>&1; done
@@ -105,13 +106,20 @@ case_installer() {
 # threshold counted on the second as on the first. Xvfb shows Wine one monitor however many screens it has;
 # Xorg's dummy driver with two RandR outputs shows it two (EnumDisplayMonitors lists both, XRandR 1.4), so
 # these cases bring their own server and, as one wineserver serves one display, their own prefix.
+# Wine's own processes (its desktop among them) start before any saver's start is timed: on a loaded machine
+# they take tens of seconds.
 own_monitors() {
     at_exit "WINEPREFIX=$WORK/prefix timeout 30 wineserver -k; export WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
     two_monitors
-    wine_prefix_prepare "$WORK/prefix" || fail "no Wine prefix"
+    wine_prefix_prepare "$WORK/prefix" && timeout -k 2 60 wineserver -w && wine_server_keep 60 || fail "no Wine prefix"
+}
+monitors() { # COUNT [XRANDR-ARGS...]: a change (or none), and Windows' notice of it once Wine counts COUNT monitors
+    { [ $# = 1 ] || xrandr "${@:2}"; } && xrandr >/dev/null && wine_run 120 "$ZELLIK_WINE_HELPER" display-change "$1" ||
+        fail "Wine does not count $1 monitors after xrandr ${*:2}"
 }
 case_monitors() {
     own_monitors
+    monitors 2
     CX=$((1280 + 512)) CY=384 # the second monitor's centre
     host_set "Mouse Threshold" 12
     started_with_picture left kaleidoscope 1280x720+0+0
@@ -126,10 +134,6 @@ case_monitors() {
 # the window shrinks to what is left. Neither change is input, with the threshold at 0.
 case_monitor_change() {
     own_monitors
-    monitors() { # MONITORS XRANDR-ARGS...: the change, and Windows' notice of it once Wine has followed
-        xrandr "${@:2}" && xrandr >/dev/null && wine_run 30 "$ZELLIK_WINE_HELPER" display-change "$1" ||
-            fail "Wine does not count $1 monitors after xrandr ${*:2}"
-    }
     monitors 1 --output DUMMY1 --off
     host_set "Mouse Threshold" 0
     started_with_picture one kaleidoscope 1280x720+0+0

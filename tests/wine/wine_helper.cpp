@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         return saver != nullptr && PostMessageA(saver, WM_CLOSE, 0, 0) ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "display-change") == 0) {
-        for (int i = 0; i < 100 && GetSystemMetrics(SM_CMONITORS) != std::atoi(argv[2]); ++i)
+        for (int i = 0; i < 300 && GetSystemMetrics(SM_CMONITORS) != std::atoi(argv[2]); ++i)
             Sleep(100);
         if (GetSystemMetrics(SM_CMONITORS) != std::atoi(argv[2]))
             return 1;
