@@ -12,6 +12,9 @@
 #
 # Usage: scripts/build-mingw-libjpeg.sh [DIR]   (default: <repo>/build/mingw-libjpeg)
 # Idempotent and quiet: when the library is already there it does nothing.
+# The same source gives the same bytes in any tree at any time: NASM would
+# stamp each SIMD object with the time of its build but for --reproducible
+# (the C objects carry no time or path).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
@@ -22,7 +25,8 @@ prefix=$root/prefix
 # that both systems decode the images with the same code.
 version=$(dpkg-query -W -f='${source:Version}' libjpeg62-turbo-dev 2>/dev/null || true)
 stamp=$prefix/.built-from
-if [ -f "$stamp" ] && [ -f "$prefix/lib/libjpeg.a" ] && [ "$(cat "$stamp")" = "libjpeg-turbo ${version:-any}" ]; then
+built="libjpeg-turbo ${version:-any}, reproducible"
+if [ -f "$stamp" ] && [ -f "$prefix/lib/libjpeg.a" ] && [ "$(cat "$stamp")" = "$built" ]; then
   exit 0
 fi
 
@@ -95,13 +99,14 @@ rm -rf "$build" "$prefix"
 cmake -S "$tree" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON \
-  -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DREQUIRE_SIMD=ON >>"$log" 2>&1 || fail "configure failed"
+  -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DREQUIRE_SIMD=ON \
+  -DCMAKE_ASM_NASM_FLAGS=--reproducible >>"$log" 2>&1 || fail "configure failed"
 cmake --build "$build" --target jpeg-static -j "$(nproc)" >>"$log" 2>&1 || fail "build failed"
 
 mkdir -p "$prefix/lib" "$prefix/include"
 cp "$build/libjpeg.a" "$prefix/lib/libjpeg.a"
 cp "$build/jconfig.h" "$tree/jerror.h" "$tree/jmorecfg.h" "$tree/jpeglib.h" "$prefix/include/"
 grep -q '#define JPEG_LIB_VERSION  *62' "$prefix/include/jconfig.h" || fail "not the version 62 interface"
-echo "libjpeg-turbo ${version:-any}" >"$stamp"
+echo "$built" >"$stamp"
 # The unpacked source and the object files are only needed once.
 rm -rf "$src" "$build" "$apt_dir"

@@ -26,6 +26,13 @@ preset_lists() {
   esac
 }
 
+# True when DIR holds a release and nothing else: the files SHA256SUMS
+# names, with those sums, and SHA256SUMS itself.
+release_only() {
+  [ -f "$1/SHA256SUMS" ] && (cd "$1" && sha256sum --quiet -c SHA256SUMS) &&
+    [ "$(ls -A "$1" | LC_ALL=C sort)" = "$({ awk '{print $2}' "$1/SHA256SUMS"; echo SHA256SUMS; } | LC_ALL=C sort)" ]
+}
+
 build_preset() {
   echo "== building $1"
   quietly cmake --preset "$1" "${@:2}"

@@ -29,3 +29,6 @@ ctest --preset linux
 
 echo "== checking that the README's package lists cover both builds"
 bash scripts/check-package-lists.sh
+
+echo "== checking that dist/ holds the release and nothing else"
+release_only dist || { echo "dist/ holds $(ls dist), not the release that SHA256SUMS names" >&2; exit 1; }

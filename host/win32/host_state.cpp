@@ -4,3 +4,4 @@ HINSTANCE saverInstance = nullptr;
 SaverMode saverMode = SaverMode::None;
 SaverSettings* saverSettings = nullptr;
 bool displayOff = false;
+bool monitorsChanged = false;

@@ -11,3 +11,4 @@ extern HINSTANCE saverInstance;      // the module: dialog template, window clas
 extern SaverMode saverMode;          // from the command line; never changes afterwards
 extern SaverSettings* saverSettings; // created by start-up before any window or dialog exists
 extern bool displayOff;              // full screen: the system said the display went off; nothing is drawn
+extern bool monitorsChanged; // full screen: WM_DISPLAYCHANGE came; the frame loop follows the monitors

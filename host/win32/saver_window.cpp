@@ -22,8 +22,10 @@ namespace {
 // focus would close the saver) and sees the pointer everywhere. One monitor
 // gives one scene that keeps the viewport it set up, as a preview does.
 HWND saverWindow = nullptr;
+uint32_t sceneSeed = 0; // every scene of the run starts from it
 std::vector<KaleidoscopeScene*> scenes;
-std::vector<ScreenArea> viewports; // with several scenes, one for each
+std::vector<ScreenArea> sceneAreas; // full screen: the monitor of each scene, in screen pixels
+std::vector<ScreenArea> viewports;  // with several scenes, one for each
 
 // The monitors in virtual-screen pixels (the manifest declares per-monitor
 // DPI awareness, so they are real pixels, whatever each monitor's scale).
@@ -37,16 +39,70 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
     return TRUE;
 }
 
-// The virtual screen and the saver's areas on it; the primary screen alone
-// when the system tells of no virtual screen.
-std::vector<ScreenArea> fullScreenAreas(ScreenArea* screen) {
-    *screen = ScreenArea{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                         GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (screen->width <= 0 || screen->height <= 0)
-        *screen = ScreenArea{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+// The virtual screen; the primary screen alone when the system tells of no
+// virtual screen.
+ScreenArea virtualScreen() {
+    const ScreenArea screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (screen.width <= 0 || screen.height <= 0)
+        return ScreenArea{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return screen;
+}
+
+bool sameArea(const ScreenArea& a, const ScreenArea& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+// Start-up and a change of monitors are one path: the window covers the
+// virtual screen; a scene whose monitor stays draws on, one whose monitor
+// went is deleted, and a new monitor gets a scene of its own from the run's
+// seed, as at start. The areas' order (larger first, a smaller one on top
+// drawn later) holds for old and new scenes alike. A scene that cannot be
+// made leaves none, as at start.
+void followMonitors() {
+    monitorsChanged = false;
+    const ScreenArea screen = virtualScreen();
     std::vector<ScreenArea> monitors;
     EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return saverScreenAreas(monitors, *screen);
+    const std::vector<ScreenArea> areas = saverScreenAreas(monitors, screen);
+    RECT now{0, 0, 0, 0};
+    GetWindowRect(saverWindow, &now);
+    if (!sameArea(screen, ScreenArea{now.left, now.top, now.right - now.left, now.bottom - now.top}))
+        SetWindowPos(saverWindow, nullptr, screen.x, screen.y, screen.width, screen.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+
+    std::vector<KaleidoscopeScene*> followed(areas.size(), nullptr);
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        const auto same = std::find_if(areas.begin(), areas.end(),
+                                       [i](const ScreenArea& area) { return sameArea(area, sceneAreas[i]); });
+        if (same != areas.end())
+            followed[static_cast<size_t>(same - areas.begin())] = scenes[i];
+        else
+            delete scenes[i];
+    }
+    bool whole = true;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        if (followed[i] == nullptr)
+            followed[i] = new (std::nothrow)
+                KaleidoscopeScene(areas[i].width, areas[i].height, sceneSeed, systemCounter());
+        whole = whole && followed[i] != nullptr;
+    }
+    if (!whole) {
+        for (KaleidoscopeScene* scene : followed)
+            delete scene;
+        followed.clear();
+    }
+    scenes = followed;
+    sceneAreas = areas;
+    viewports.clear();
+    std::transform(areas.begin(), areas.end(), std::back_inserter(viewports),
+                   [&screen](const ScreenArea& area) { return viewportOf(area, screen); });
+    // A single scene draws with the viewport it set up, over the whole
+    // window; one left over from several takes that viewport again.
+    if (scenes.size() == 1) {
+        glDisable(GL_SCISSOR_TEST);
+        setSceneViewport(areas[0].width, areas[0].height);
+    }
 }
 
 // One frame of every scene; false when none asks for a swap. With several,
@@ -103,6 +159,10 @@ void runFrameLoop(HDC deviceContext) {
             DispatchMessageA(&message);
             continue;
         }
+        if (monitorsChanged) {
+            followMonitors();
+            continue;
+        }
         if (scenes.empty() || displayOff) {
             // Without a scene, or with the display off, there is nothing to
             // draw (or nothing seen), but the window must still close on
@@ -122,12 +182,22 @@ void runFrameLoop(HDC deviceContext) {
 
 // The display's power notices (WM_POWERBROADCAST) come only to a window that
 // asks for them; user32 has the calls from Windows Vista on, so they are
-// looked up by name and skipped where they are missing.
+// looked up by name and skipped where they are missing. The session's display
+// where the system has it; should it refuse that, the console's.
 HPOWERNOTIFY watchDisplayPower(HWND window) {
     using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
     const auto call = reinterpret_cast<Register>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
-    return call != nullptr ? call(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE) : nullptr;
+    if (call == nullptr)
+        return nullptr;
+    // Without a manifest naming Windows 8.1 or later the system says 6.2:
+    // still Windows 8 or later, which is all that is asked.
+    const DWORD version = GetVersion();
+    const GUID& setting = displayPowerSetting(LOBYTE(LOWORD(version)), HIBYTE(LOWORD(version)));
+    HPOWERNOTIFY notice = call(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (notice == nullptr && !IsEqualGUID(setting, kConsoleDisplayState))
+        notice = call(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    return notice;
 }
 
 void unwatchDisplayPower(HPOWERNOTIFY notice) {
@@ -164,14 +234,10 @@ void runSaverWindow(HWND parent, int showCommand) {
     const bool fullScreen = saverMode == SaverMode::FullScreen;
     DWORD style = 0;
     int32_t left = 0, top = 0, width = 0, height = 0;
-    std::vector<ScreenArea> areas;
     if (fullScreen) {
         style = WS_POPUP | WS_VISIBLE;
-        ScreenArea screen{};
-        areas = fullScreenAreas(&screen);
+        const ScreenArea screen = virtualScreen();
         left = screen.x, top = screen.y, width = screen.width, height = screen.height;
-        std::transform(areas.begin(), areas.end(), std::back_inserter(viewports),
-                       [&screen](const ScreenArea& area) { return viewportOf(area, screen); });
     } else {
         // The preview fills the parent's outer rectangle, frame included.
         style = WS_CHILD | WS_VISIBLE;
@@ -180,8 +246,6 @@ void runSaverWindow(HWND parent, int showCommand) {
         width = outer.right - outer.left;
         height = outer.bottom - outer.top;
     }
-    if (areas.size() < 2)
-        areas.assign(1, ScreenArea{0, 0, width, height});
     // WM_CREATE records the window, the start cursor and the start tick.
     saverWindow = CreateWindowExA(0, "OpenGL", "SaverWindow", style, left, top, width, height, parent,
                                   nullptr, saverInstance, nullptr);
@@ -221,18 +285,15 @@ void runSaverWindow(HWND parent, int showCommand) {
     wglMakeCurrent(deviceContext, renderingContext);
 
     // The scene builds textures and the projection, so the context must be
-    // current first. Every monitor starts from the same seed.
-    const uint32_t seed = seedFromCalendarTime();
-    for (const ScreenArea& area : areas) {
+    // current first.
+    sceneSeed = seedFromCalendarTime();
+    if (fullScreen) {
+        followMonitors();
+    } else {
         KaleidoscopeScene* scene =
-            new (std::nothrow) KaleidoscopeScene(area.width, area.height, seed, systemCounter());
+            new (std::nothrow) KaleidoscopeScene(width, height, sceneSeed, systemCounter());
         if (scene != nullptr)
             scenes.push_back(scene);
-    }
-    if (scenes.size() != areas.size()) {
-        for (KaleidoscopeScene* scene : scenes)
-            delete scene;
-        scenes.clear();
     }
 
     ShowWindow(saverWindow, showCommand);

@@ -4,5 +4,5 @@
 #include <windows.h>
 
 // Preview: a child of parent at the parent's outer size. Full screen: a
-// popup over the primary screen; parent is null. Returns when the run is over.
+// popup over the virtual screen that follows the monitors; parent is null. Returns when the run is over.
 void runSaverWindow(HWND parent, int showCommand);

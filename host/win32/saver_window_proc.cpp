@@ -42,6 +42,11 @@ void applyCloseRule(HWND window, SaverSettings& settings) {
 
 } // namespace
 
+const GUID& displayPowerSetting(DWORD majorVersion, DWORD minorVersion) {
+    const bool windows8 = majorVersion > 6 || (majorVersion == 6 && minorVersion >= 2);
+    return windows8 ? kSessionDisplayStatus : kConsoleDisplayState;
+}
+
 void requestClose(SaverSettings& settings) {
     settings.closeRequested = 1;
     PostMessageA(windowOf(settings), WM_CLOSE, 0, 0);
@@ -104,14 +109,27 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM firstParamete
             return 0;
         break;
     case WM_POWERBROADCAST: {
-        // 0 off, 1 on, 2 dimmed (still seen). Input rules stay as they are:
-        // a key on a dark screen still ends the saver.
+        // Whichever display setting was registered: 0 off, 1 on, 2 dimmed
+        // (still seen). Input rules stay as they are: a key on a dark screen
+        // still ends the saver.
         const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(secondParameter);
         if (fullScreen && firstParameter == PBT_POWERSETTINGCHANGE && setting != nullptr &&
-            IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) && setting->DataLength >= sizeof(DWORD))
+            (IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) ||
+             IsEqualGUID(setting->PowerSetting, kSessionDisplayStatus)) &&
+            setting->DataLength >= sizeof(DWORD))
             displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
         return TRUE;
     }
+    case WM_DISPLAYCHANGE:
+        // A monitor came or went. The system may have moved the cursor off
+        // one that went, and moving the window over the new screen makes a
+        // mouse move of its own: neither is the user's, so the threshold is
+        // measured from where the cursor now is.
+        if (fullScreen) {
+            monitorsChanged = true;
+            settings.startCursor = cursorPosition(settings.startCursor);
+        }
+        break;
     case WM_MOUSEMOVE:
         // The system also sends moves without movement (when the window is
         // shown, for instance), so the real cursor position decides, not the

@@ -9,14 +9,16 @@
 //    the configuration dialog (template 104) writes "UseMirrors" on OK.
 //  - saver window "OpenGL"/"SaverWindow": full-screen popup or preview child,
 //    double-buffered RGBA OpenGL, frame loop paced by the scene.
-//  - full screen: closes on a key, a mouse button, deactivation, or a cursor
-//    move beyond the threshold on either axis; hides the cursor; swallows
-//    SC_SCREENSAVE and SC_CLOSE; ignores closes that no input asked for.
+//  - full screen: one window over the virtual screen, a kaleidoscope per
+//    monitor, following WM_DISPLAYCHANGE; closes on a key, a mouse button,
+//    deactivation, or a cursor move beyond the threshold on either axis;
+//    hides the cursor; swallows SC_SCREENSAVE and SC_CLOSE; ignores closes
+//    that no input asked for.
 //  - password: asked through PASSWORD.CPL after the password delay on the
 //    95/98 family only; /a runs MPR.DLL's change dialog. Both are loaded at
 //    run time and skipped where missing.
-// Not implemented: multiple monitors (the popup covers the primary screen),
-// and any display of errors other than the three window set-up failures.
+// Not implemented: any display of errors other than the three window set-up
+// failures.
 #include "host/common/command_line.h"
 #include "host/win32/config_dialog.h"
 #include "host/win32/host_state.h"

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # Scratch in WORK, removed at exit with the last SAVER and every process in BACKGROUND_PIDS.
 WORK=$(mktemp -d /tmp/zellik-test.XXXXXX)
 chmod 755 "$WORK"
-BACKGROUND_PIDS=() AT_EXIT=() XVFB_PID="" SAVER="" INI_OWNER="" HOST_CLOSE_ENDS=1 HOST_BLACK=1 HOST_SECONDS=1
+BACKGROUND_PIDS=() AT_EXIT=() XVFB_PID="" SAVER="" INI_OWNER="" HOST_CLOSE_ENDS=1 HOST_BLACK=1 HOST_SECONDS=1 HOST_PICTURE_SECONDS=10
 
 at_exit() { AT_EXIT=("$1" "${AT_EXIT[@]}"); } # COMMAND: run at the end, the last registered first
 session_cleanup() {
@@ -66,10 +66,10 @@ alive() { # PID: the process runs (a zombie not yet reaped counts as gone)
 gone() { ! alive "$1"; }
 cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; } # PID: user + system clock ticks
 
-# expect_picture WHAT kaleidoscope|plain|sharp|black [WxH+X+Y]: polls screenshots for 10 s until one is as
+# expect_picture WHAT kaleidoscope|plain|sharp|black [WxH+X+Y]: polls screenshots for HOST_PICTURE_SECONDS until one is as
 # expected (the tiles fade in, a wedge glide breaks the symmetry for 2 s); the last is $WORK/WHAT.png.
 expect_picture() {
-    local file=$WORK/$1.png deadline=$(($(now_ms) + 10000)) said=""
+    local file=$WORK/$1.png deadline=$(($(now_ms) + HOST_PICTURE_SECONDS * 1000)) said=""
     while [ "$(now_ms)" -le "$deadline" ]; do
         shot "$file" && said=$("$ZELLIK_PICTURE" "$file" "${@:2}") && note "$1: $said" && return 0
         sleep 0.3

@@ -1,6 +1,7 @@
 # $ZELLIK_SCR under the ctest run's Wine session, for saver_e2e.sh; $ZELLIK_WINE_HELPER is tests/wine/wine_helper.cpp.
 . "$here/../../scripts/windows/wine-lib.sh"
 HOST_CLOSE_ENDS=0 HOST_SECONDS=5 # a WM_CLOSE no input asked for is ignored
+HOST_PICTURE_SECONDS=30           # a Wine program's start takes long on a loaded machine
 readonly SYSTEM_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers' SAVER_KEY='HKCU\Software\Quent\Dunmere'
 forget() {
     for key in 'HKCU\Software\Quent' "$SYSTEM_KEY"; do wine_reg 30 delete "$key" /f >/dev/null 2>&1; done
@@ -104,11 +105,21 @@ case_installer() {
 # Full screen on two monitors of different sizes side by side: a kaleidoscope centred on each, and the
 # threshold counted on the second as on the first. Xvfb shows Wine one monitor however many screens it has;
 # Xorg's dummy driver with two RandR outputs shows it two (EnumDisplayMonitors lists both, XRandR 1.4), so
-# this case brings its own server and, as one wineserver serves one display, its own prefix.
-case_monitors() {
+# these cases bring their own server and, as one wineserver serves one display, their own prefix.
+# Wine's own processes (its desktop among them) start before any saver's start is timed: on a loaded machine
+# they take tens of seconds.
+own_monitors() {
     at_exit "WINEPREFIX=$WORK/prefix timeout 30 wineserver -k; export WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
     two_monitors
-    wine_prefix_prepare "$WORK/prefix" || fail "no Wine prefix"
+    wine_prefix_prepare "$WORK/prefix" && timeout -k 2 60 wineserver -w && wine_server_keep 60 || fail "no Wine prefix"
+}
+monitors() { # COUNT [XRANDR-ARGS...]: a change (or none), and Windows' notice of it once Wine counts COUNT monitors
+    { [ $# = 1 ] || xrandr "${@:2}"; } && xrandr >/dev/null && wine_run 120 "$ZELLIK_WINE_HELPER" display-change "$1" ||
+        fail "Wine does not count $1 monitors after xrandr ${*:2}"
+}
+case_monitors() {
+    own_monitors
+    monitors 2
     CX=$((1280 + 512)) CY=384 # the second monitor's centre
     host_set "Mouse Threshold" 12
     started_with_picture left kaleidoscope 1280x720+0+0
@@ -117,4 +128,23 @@ case_monitors() {
     stays "a move of 12 pixels on the second monitor"
     pointer "$CX" $((CY + 13))
     ends_within "a move of 13 pixels on the second monitor" "$HOST_SECONDS"
+}
+
+# A monitor added while the saver runs gets a kaleidoscope of its own; one removed takes its scene along and
+# the window shrinks to what is left. Neither change is input, with the threshold at 0.
+case_monitor_change() {
+    own_monitors
+    monitors 1 --output DUMMY1 --off
+    host_set "Mouse Threshold" 0
+    started_with_picture one kaleidoscope 1280x720+0+0
+    monitors 2 --output DUMMY1 --mode 1024x768 --right-of DUMMY0
+    expect_picture added kaleidoscope 1024x768+1280+0
+    expect_picture first kaleidoscope 1280x720+0+0
+    monitors 1 --output DUMMY1 --off
+    size=$(timeout 10 xwininfo -name SaverWindow | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+    [ "$size" = 1280x720 ] || fail "one monitor left, the window is $size"
+    expect_picture left kaleidoscope 1280x720+0+0
+    stays "the monitors' changes"
+    key
+    ends_within key "$HOST_SECONDS"
 }

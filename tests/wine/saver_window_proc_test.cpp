@@ -160,21 +160,32 @@ TEST_F(SaverWindowProcTest, SystemCommandsAndPreviewClose) {
     }
 }
 
-// The display's power notice, full screen only: off (0) stops the drawing,
-// on (1) and dimmed (2) draw again; another notice, another setting or a
-// preview changes nothing. No notice closes the saver.
+// The display watched: the session's from Windows 8 (6.2) on, the console's
+// before (XP 5.1, Vista 6.0, 7 6.1, 8.1 6.3, 10 10.0). Its power notice, full
+// screen only, either setting: off (0) stops the drawing, on (1) and dimmed
+// (2) draw again; another notice, another setting or a preview changes
+// nothing. No notice closes the saver.
 TEST_F(SaverWindowProcTest, DisplayPowerPausesTheDrawing) {
+    const std::tuple<DWORD, DWORD, bool> versions[] = {{5, 1, false}, {6, 0, false}, {6, 1, false},
+                                                       {6, 2, true},  {6, 3, true},  {10, 0, true}};
+    for (const auto& [major, minor, session] : versions) {
+        EXPECT_TRUE(IsEqualGUID(displayPowerSetting(major, minor),
+                                session ? kSessionDisplayStatus : kConsoleDisplayState))
+            << major << "." << minor;
+    }
     const GUID other = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
     const SaverMode full = SaverMode::FullScreen;
-    const GUID display = kConsoleDisplayState;
+    const GUID display = kConsoleDisplayState, session = kSessionDisplayStatus;
     const std::tuple<SaverMode, GUID, WPARAM, DWORD, bool> notices[] = {
         {full, display, PBT_POWERSETTINGCHANGE, 0, true},
         {full, display, PBT_APMRESUMEAUTOMATIC, 1, true},
         {full, other, PBT_POWERSETTINGCHANGE, 1, true},
         {full, display, PBT_POWERSETTINGCHANGE, 2, false},
+        {full, session, PBT_POWERSETTINGCHANGE, 0, true},
+        {full, session, PBT_POWERSETTINGCHANGE, 2, false},
         {full, display, PBT_POWERSETTINGCHANGE, 0, true},
         {full, display, PBT_POWERSETTINGCHANGE, 1, false},
-        {SaverMode::Preview, display, PBT_POWERSETTINGCHANGE, 0, false}};
+        {SaverMode::Preview, session, PBT_POWERSETTINGCHANGE, 0, false}};
     for (const auto& [mode, guid, event, state, off] : notices) {
         create(mode);
         POWERBROADCAST_SETTING setting{guid, sizeof(DWORD), {}};
@@ -184,6 +195,23 @@ TEST_F(SaverWindowProcTest, DisplayPowerPausesTheDrawing) {
         EXPECT_EQ(removed(WM_CLOSE), 0);
     }
     displayOff = false;
+}
+
+// A change of monitors is no input: full screen, WM_DISPLAYCHANGE has the
+// frame loop follow the monitors and measures the threshold from where the
+// system left the cursor, so the mouse moves that follow close nothing.
+TEST_F(SaverWindowProcTest, DisplayChangeIsNoInput) {
+    for (const SaverMode mode : {SaverMode::FullScreen, SaverMode::Preview}) {
+        create(mode, 100, 100);
+        monitorsChanged = false;
+        SetCursorPos(700, 300);
+        SendMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 720));
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(700, 300));
+        const bool full = mode == SaverMode::FullScreen;
+        EXPECT_TRUE(monitorsChanged == full && settings.startCursor.x == (full ? 700 : 100) &&
+                    settings.closeRequested == 0 && removed(WM_CLOSE) == 0);
+    }
+    monitorsChanged = false;
 }
 
 } // namespace

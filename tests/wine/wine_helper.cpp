@@ -5,9 +5,13 @@
 //     "child W H" (the saver's window), and once STOP-FILE exists destroys
 //     the parent and prints "exit CODE" (or "exit timeout") for the saver.
 //   close: posts WM_CLOSE to the saver's window, as another program would.
+//   display-change N: once Wine counts N monitors, tells every top-level
+//     window with WM_DISPLAYCHANGE, as Windows does after a monitor comes or
+//     goes (Wine 8 follows a RandR change but tells no window).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -80,6 +84,18 @@ int main(int argc, char** argv) {
         HWND saver = FindWindowA("OpenGL", "SaverWindow");
         return saver != nullptr && PostMessageA(saver, WM_CLOSE, 0, 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: zellik-wine-helper preview SAVER.scr STOP-FILE | close\n");
+    if (argc == 3 && std::strcmp(argv[1], "display-change") == 0) {
+        for (int i = 0; i < 300 && GetSystemMetrics(SM_CMONITORS) != std::atoi(argv[2]); ++i)
+            Sleep(100);
+        if (GetSystemMetrics(SM_CMONITORS) != std::atoi(argv[2]))
+            return 1;
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_DISPLAYCHANGE, 32,
+                            MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                            SMTO_ABORTIFHUNG, 5000, &answer);
+        return 0;
+    }
+    std::fprintf(stderr,
+                 "usage: zellik-wine-helper preview SAVER.scr STOP-FILE | close | display-change N\n");
     return 2;
 }
