@@ -17,6 +17,7 @@
 //  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
 #include "host/x11/frame_loop.h"
 #include "host/common/close_rules.h"
+#include "host/common/run_seed.h"
 #include "host/linux/stop_signals.h"
 #include "host/x11/glx_window.h"
 #include "host/x11/saver_window_proc.h"
@@ -236,7 +237,7 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
 
     // The loop never draws without a scene: when one cannot be made there is
     // nothing to show, and the run ends as a set-up failure.
-    const uint32_t seed = seedFromCalendarTime();
+    const uint32_t seed = runSeed(std::getenv(kFixedSeedVariable), seedFromCalendarTime());
     bool made = true;
     for (size_t i = 0; i < screens.windows.size() && made; ++i)
         made = makeScene(display, &screens, i, seed);
