@@ -16,6 +16,12 @@
 #   ZELLIK_PEER_IMAGE the peer's image  (default docs/preview.png)
 #   ZELLIK_PEER_SIZES screen sizes      (default "1280x720 1920x1080")
 #   ZELLIK_PEER_WORK  working directory (default a new /tmp/zellik-peers.XXXXXX)
+#   ZELLIK_PEER_PROGRAMS  which of them run (default "zellik zellik.scr gleidescope")
+#   ZELLIK_PEER_SEEDS the seeds Zellik's savers start from, one a round in turn
+#                     (default "42"); both get the same one through ZELLIK_SEED,
+#                     which every Zellik host honours instead of the clock's.
+#                     gleidescope has no such setting: it seeds from the clock
+#                     and its PID, and only its camera's path is random.
 # A saver that is not built is left out of the table. Packages:
 # scripts/packages-bench.txt. Every Xvfb, wineserver and program it starts is
 # ended by its own PID or prefix before it exits.
@@ -47,14 +53,26 @@ done
 [ -x "$peer" ] || { echo "peers: $peer is missing (scripts/install-deps.sh bench)" >&2; exit 1; }
 [ -f "$image" ] || { echo "peers: no image $image" >&2; exit 1; }
 
+wanted=" ${ZELLIK_PEER_PROGRAMS:-zellik zellik.scr gleidescope} "
+read -r -a seeds <<<"${ZELLIK_PEER_SEEDS:-42}"
+case "${seeds[*]:-x}" in *[!0-9\ ]*)
+  echo "peers: ZELLIK_PEER_SEEDS must be decimal numbers" >&2
+  exit 2
+  ;;
+esac
 programs=()
-[ -x "$zellik" ] && programs+=(zellik) || echo "peers: $zellik not built; left out" >&2
-if [ -f "$scr" ] && command -v wine >/dev/null; then
-  programs+=(zellik.scr)
-else
-  echo "peers: $scr not built (or no wine); left out" >&2
+if [[ $wanted == *" zellik "* ]]; then
+  [ -x "$zellik" ] && programs+=(zellik) || echo "peers: $zellik not built; left out" >&2
 fi
-programs+=(gleidescope)
+if [[ $wanted == *" zellik.scr "* ]]; then
+  if [ -f "$scr" ] && command -v wine >/dev/null; then
+    programs+=(zellik.scr)
+  else
+    echo "peers: $scr not built (or no wine); left out" >&2
+  fi
+fi
+[[ $wanted == *" gleidescope "* ]] && programs+=(gleidescope)
+[ ${#programs[@]} -gt 0 ] || { echo "peers: no program to run" >&2; exit 2; }
 
 # Same caches and settings for all three: a fresh, private home for both.
 export XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
@@ -178,15 +196,17 @@ for size in $sizes; do
   case " ${programs[*]} " in *" zellik.scr "*) start_wine ;; esac
   # A short unmeasured run of each fills the file cache and the shader cache
   # and, under Wine, starts the desktop process a first window brings up.
+  export ZELLIK_SEED=${seeds[0]}
   for name in "${programs[@]}"; do
     run "$name" 2 "$work/warm-$size-$name" >/dev/null || echo "peers: warm-up of $name failed" >&2
   done
   for round in $(seq 1 "$rounds"); do
+    export ZELLIK_SEED=${seeds[$(((round - 1) % ${#seeds[@]}))]}
     # The order turns each round, so that no program always follows the same one.
     n=${#programs[@]}
     for i in $(seq 0 $((n - 1))); do
       name=${programs[$(((i + round - 1) % n))]}
-      echo "peers: $size round $round: $name" >&2
+      echo "peers: $size round $round (seed $ZELLIK_SEED): $name" >&2
       if ! kill -0 "$XVFB_PID" 2>/dev/null; then
         # Only something outside this script ends it (the machine is shared);
         # the round goes on on a new server, and Wine's server follows it.

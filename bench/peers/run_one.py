@@ -298,7 +298,8 @@ def main():
         raise SystemExit("the screen is not black before the run")
 
     result = {"name": args.name, "command": command, "width": screen.width,
-              "height": screen.height, "load1": os.getloadavg()[0]}
+              "height": screen.height, "load1": os.getloadavg()[0],
+              "seed": env.get("ZELLIK_SEED")}
     log = open(log_path, "wb")
     started = time.monotonic()
     proc = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=log,

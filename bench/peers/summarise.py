@@ -88,9 +88,9 @@ def main():
 
     out.append("<details><summary>Every run</summary>")
     out.append("")
-    out.append("| screen | program | program CPU s/s | X CPU s/s | Wine CPU s/s | frames/s | first frame s "
-               "| peak RSS MiB | frames via shared memory | load |")
-    out.append("|---" * 10 + "|")
+    out.append("| screen | program | seed | program CPU s/s | X CPU s/s | Wine CPU s/s | frames/s | "
+               "first frame s | peak RSS MiB | frames via shared memory | load |")
+    out.append("|---" * 11 + "|")
     def shm(r):
         n = r.get("sysv_shm_maps")
         return "–" if n is None else ("yes" if n > 0 else "no")
@@ -99,10 +99,11 @@ def main():
         def cell(key, fmt):
             v = r.get(key)
             return fmt.format(v) if v is not None else "–"
+        seed = r.get("seed") if r["name"] != PEER and r.get("seed") is not None else "–"
         if "error" in r:
-            out.append(f"| {r['width']}×{r['height']} | {r['name']} | {r['error']} | | | | | | | |")
+            out.append(f"| {r['width']}×{r['height']} | {r['name']} | {seed} | {r['error']} | | | | | | | |")
             continue
-        out.append(f"| {r['width']}×{r['height']} | {r['name']} | {cell('cpu', '{:.2f}')} | "
+        out.append(f"| {r['width']}×{r['height']} | {r['name']} | {seed} | {cell('cpu', '{:.2f}')} | "
                    f"{cell('x_cpu', '{:.2f}')} | {cell('wine_cpu', '{:.3f}')} | {cell('fps', '{:.1f}')} | "
                    f"{cell('first_frame_s', '{:.2f}')} | {cell('rss_mib', '{:.0f}')} | {shm(r)} | {r['load1']:.1f} |")
     out.append("")

@@ -54,6 +54,8 @@ const char kUsage[] =
     "  --trace                print one line per frame with the scene's state\n"
     "  -h, --help             this text\n"
     "Long options may be written with one dash (-root) as well as two.\n"
+    "ZELLIK_SEED=N in the environment (0 to 4294967295) fixes the random seed,\n"
+    "otherwise taken from the clock, so that runs can be compared picture for picture.\n"
     "\n"
     "Settings file: $XDG_CONFIG_HOME/zellik/zellik.ini (default ~/.config/zellik/zellik.ini)\n"
     "  [Software\\Quent\\Dunmere]                                  UseMirrors=1\n"

@@ -26,6 +26,7 @@
 //  [ ] xdg-decoration              the window of its own gets what the compositor draws by default
 #include "host/wayland/wayland_saver.h"
 #include "host/common/close_rules.h"
+#include "host/common/run_seed.h"
 #include "host/linux/stop_signals.h"
 #include "host/wayland/saver_surface.h"
 #include "host/wayland/seat_input.h"
@@ -39,6 +40,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <poll.h>
 #include <string>
 #include <vector>
@@ -288,7 +290,7 @@ int runWaylandSaver(const Options& options, SaverSettings* settings) {
     }
     run.overlay = run.fullScreen && run.layerShell != nullptr && !options.toplevel && makeClearPixel(&run);
     // One seed for every scene made at the start, as one picture per screen.
-    run.seed = seedFromCalendarTime();
+    run.seed = runSeed(std::getenv(kFixedSeedVariable), seedFromCalendarTime());
     if (!run.fullScreen)
         run.surfaces.push_back(createSaverSurface(&run, nullptr));
     followOutputs(&run);

@@ -2,6 +2,7 @@
 
 #include "host/common/close_rules.h"
 #include "host/common/monitor_layout.h"
+#include "host/common/run_seed.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_window_proc.h"
 #include "platform/counter.h"
@@ -9,6 +10,7 @@
 #include "scene/kaleidoscope_scene.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <new>
 #include <vector>
@@ -285,8 +287,8 @@ void runSaverWindow(HWND parent, int showCommand) {
     wglMakeCurrent(deviceContext, renderingContext);
 
     // The scene builds textures and the projection, so the context must be
-    // current first.
-    sceneSeed = seedFromCalendarTime();
+    // current first. Every monitor starts from the same seed.
+    sceneSeed = runSeed(std::getenv(kFixedSeedVariable), seedFromCalendarTime());
     if (fullScreen) {
         followMonitors();
     } else {

@@ -22,6 +22,7 @@
 //  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
 #include "host/x11/frame_loop.h"
 #include "host/common/close_rules.h"
+#include "host/common/run_seed.h"
 #include "host/linux/stop_signals.h"
 #include "host/x11/glx_window.h"
 #include "host/x11/saver_window_proc.h"
@@ -284,7 +285,7 @@ int runSaverWindow(const Options& options, SaverSettings* settings) {
     SaverScreens screens;
     if (options.kind == WindowKind::FullScreen)
         watchMonitors(display, &screens);
-    const uint32_t seed = seedFromCalendarTime();
+    const uint32_t seed = runSeed(std::getenv(kFixedSeedVariable), seedFromCalendarTime());
     bool made = followMonitors(display, options, seed, settings, &screens);
     // The windows' making: the reference point of the password delay.
     settings->startTick = tickCount();

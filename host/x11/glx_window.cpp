@@ -10,16 +10,88 @@
 
 namespace {
 
-// The Windows pixel format asks for RGBA, double buffering and 32 colour
-// bits with nothing else; 8 bits per channel is the X11 reading of that.
-int kVisualAttributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                           None};
+// What the Windows build draws with, read back from the pixel format its
+// ChoosePixelFormat gets (on Wine and Mesa too): a double-buffered RGBA
+// colour buffer of 8 bits a channel, alpha included, and no depth, stencil or
+// accumulation buffer, not multisampled. The headless renderer of the
+// reference pictures draws with the same. The scene turns the depth test off
+// before it draws anything and never uses a stencil, so such a buffer would
+// change no pixel: all it would add is its clear, every frame (on llvmpipe a
+// masked pass over a 24-bit depth and 8-bit stencil buffer that keeps the
+// stencil, the largest part of the X11 host's extra cost per frame when it
+// drew with the root window's visual). Multisampling would change pixels.
+struct GlBuffers {
+    int red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0, accum = 0, samples = 0;
+};
 
-bool drawsDoubleBuffered(Display* display, XVisualInfo* info) {
-    int useGl = 0, rgba = 0, doubleBuffer = 0;
-    return glXGetConfig(display, info, GLX_USE_GL, &useGl) == 0 && useGl &&
-           glXGetConfig(display, info, GLX_RGBA, &rgba) == 0 && rgba &&
-           glXGetConfig(display, info, GLX_DOUBLEBUFFER, &doubleBuffer) == 0 && doubleBuffer;
+// False when the visual cannot be drawn on double-buffered in RGBA.
+bool buffersOf(Display* display, XVisualInfo* info, GlBuffers* buffers) {
+    int useGl = 0, rgba = 0, doubleBuffer = 0, level = 0, accumAlpha = 0;
+    const bool ok = glXGetConfig(display, info, GLX_USE_GL, &useGl) == 0 && useGl &&
+                    glXGetConfig(display, info, GLX_RGBA, &rgba) == 0 && rgba &&
+                    glXGetConfig(display, info, GLX_DOUBLEBUFFER, &doubleBuffer) == 0 && doubleBuffer &&
+                    glXGetConfig(display, info, GLX_LEVEL, &level) == 0 && level == 0;
+    if (!ok)
+        return false;
+    glXGetConfig(display, info, GLX_RED_SIZE, &buffers->red);
+    glXGetConfig(display, info, GLX_GREEN_SIZE, &buffers->green);
+    glXGetConfig(display, info, GLX_BLUE_SIZE, &buffers->blue);
+    glXGetConfig(display, info, GLX_ALPHA_SIZE, &buffers->alpha);
+    glXGetConfig(display, info, GLX_DEPTH_SIZE, &buffers->depth);
+    glXGetConfig(display, info, GLX_STENCIL_SIZE, &buffers->stencil);
+    glXGetConfig(display, info, GLX_ACCUM_RED_SIZE, &buffers->accum);
+    glXGetConfig(display, info, GLX_ACCUM_ALPHA_SIZE, &accumAlpha);
+    buffers->accum += accumAlpha;
+    glXGetConfig(display, info, GLX_SAMPLES, &buffers->samples);
+    return true;
+}
+
+// A given window's visual is drawn on directly when it has no buffer beyond
+// the Windows build's and 8-bit colour channels; otherwise the saver draws
+// into a child of its own.
+bool drawsAsWindowsBuildDoes(Display* display, XVisualInfo* info) {
+    GlBuffers b;
+    return buffersOf(display, info, &b) && b.red == 8 && b.green == 8 && b.blue == 8 && b.depth == 0 &&
+           b.stencil == 0 && b.accum == 0 && b.samples <= 1;
+}
+
+// The saver's own visual: 24 bits deep (a 32-bit visual would let a
+// compositor show the frames' alpha as translucency), TrueColor, 8-bit
+// channels; of those the one with the fewest buffers beyond the Windows
+// build's, then one with alpha. None such: glXChooseVisual's reading of
+// "double-buffered RGBA, 8 bits a channel".
+XVisualInfo* chooseSaverVisual(Display* display, int screen) {
+    XVisualInfo wanted{};
+    wanted.screen = screen;
+    wanted.depth = 24;
+    wanted.c_class = TrueColor;
+    int count = 0;
+    XVisualInfo* list =
+        XGetVisualInfo(display, VisualScreenMask | VisualDepthMask | VisualClassMask, &wanted, &count);
+    int best = -1;
+    long bestCost = 0;
+    for (int i = 0; i < count; ++i) {
+        GlBuffers b;
+        if (!buffersOf(display, &list[i], &b) || b.red != 8 || b.green != 8 || b.blue != 8)
+            continue;
+        const long cost =
+            (((static_cast<long>(b.samples) * 64 + b.depth) * 64 + b.stencil) * 256 + b.accum) * 2 +
+            (b.alpha == 8 ? 0 : 1);
+        if (best < 0 || cost < bestCost) {
+            best = i;
+            bestCost = cost;
+        }
+    }
+    if (best < 0) {
+        if (list != nullptr)
+            XFree(list);
+        static int attributes[] = {
+            GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, None};
+        return glXChooseVisual(display, screen, attributes);
+    }
+    wanted = list[best];
+    XFree(list);
+    return XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &wanted, &count);
 }
 
 XVisualInfo* visualOf(Display* display, const XWindowAttributes& attributes) {
@@ -138,27 +210,34 @@ bool openSaverWindow(Display* display, const Options& options, const ScreenArea&
         // may hold the input selections, and the owner decides when we end.
         XSelectInput(display, id, StructureNotifyMask);
         info = visualOf(display, attributes);
-        if (info != nullptr && drawsDoubleBuffered(display, info)) {
+        if (info != nullptr && drawsAsWindowsBuildDoes(display, info)) {
             window->drawable = id;
         } else {
-            // The given window's visual cannot be drawn double-buffered: draw
-            // into a child of the same size that has such a visual.
+            // The given window's visual cannot be drawn double-buffered, or
+            // brings buffers the Windows build has not (the root window's
+            // and xscreensaver's usually have depth and stencil): draw into
+            // a child of the same size with the saver's own visual. Override-
+            // redirect and lowest of its siblings, so that a child of the
+            // root, which is a top-level window, is neither framed nor moved
+            // by a window manager and stays beneath every other window, as
+            // the root's own picture does.
             if (info != nullptr)
                 XFree(info);
-            info = glXChooseVisual(display, XScreenNumberOfScreen(attributes.screen), kVisualAttributes);
+            info = chooseSaverVisual(display, XScreenNumberOfScreen(attributes.screen));
             if (info == nullptr) {
                 *error = "no double-buffered RGBA GLX visual on this display";
                 return false;
             }
             window->drawable =
-                createWindow(display, info, id, ScreenArea{0, 0, window->width, window->height}, false,
+                createWindow(display, info, id, ScreenArea{0, 0, window->width, window->height}, true,
                              StructureNotifyMask, &window->colormap);
             window->ownsDrawable = true;
+            XLowerWindow(display, window->drawable);
             XMapWindow(display, window->drawable);
             waitUntilMapped(display, window->drawable);
         }
     } else {
-        info = glXChooseVisual(display, screen, kVisualAttributes);
+        info = chooseSaverVisual(display, screen);
         if (info == nullptr) {
             *error = "no double-buffered RGBA GLX visual on this display";
             return false;

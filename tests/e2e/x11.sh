@@ -16,6 +16,12 @@ quiet_end() { # NAME SECONDS: ended with 0, nothing on stderr
 cursor() { timeout 10 "$ZELLIK_TEST_WINDOW" cursor -; }
 window_named() { xdo search --sync --onlyvisible --name "^$1\$" | head -n1; }
 windows() { [ "$(xdo search --name '^Zellik$' | wc -l)" = "$1" ]; } # COUNT: of the saver's
+# The Windows build's buffers (double-buffered 8-bit RGBA, nothing else) on a 24-bit visual, in the window
+# a picture in $1 is drawn into: without depth or stencil, whose clear each frame only costs.
+windows_buffers() {
+    [ "$(timeout 10 "$ZELLIK_TEST_WINDOW" buffers "$1")" = "visual-depth=24 double=1 red=8 green=8 blue=8 alpha=8 \
+depth=0 stencil=0 accum=0 samples=0" ] || fail "${2:-$1}: drawn with $("$ZELLIK_TEST_WINDOW" buffers "$1")"
+}
 size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # The cursor is hidden full screen and back after; focus moving away ends it.
@@ -38,6 +44,7 @@ case_own_window() {
     id=$(window_named Zellik)
     [ "$(size_of "$id")" = 300x200 ] || fail "the window is not 300x200"
     expect_picture own kaleidoscope 300x200+0+0
+    windows_buffers "$id" own
     xdo mousemove 50 50 click 1 key a
     stays "a click or a key in the trial window" 0.3
     timeout 10 "$ZELLIK_TEST_WINDOW" close "$id"
@@ -58,7 +65,7 @@ case_given_window() {
     local how hex
     for how in "hex TERM create" "decimal KILL create" "single KILL create-single" "env INT create" "root TERM"; do
         set -- $how
-        HOST_PID=""
+        HOST_PID="" HOST_ID=""
         if [ -n "${3:-}" ]; then
             # A file per row: the helper empties its file only once it runs, and an earlier row's would
             # hand on the id of a window that is gone.
@@ -76,6 +83,7 @@ case_given_window() {
         root) start root -root ;;
         esac
         expect_picture "$1" kaleidoscope ${3:+320x240+0+0}
+        windows_buffers "${HOST_ID:-$(xwininfo -root | awk '/Window id:/ {print $4}')}" "$1"
         [ -z "${3:-}" ] || { shot "$WORK/right.png" && "$ZELLIK_PICTURE" "$WORK/right.png" black 320x480+320+0 >/dev/null; } ||
             fail "$1: drew outside its window"
         [ "$1" != single ] || [ "$(timeout 10 xwininfo -children -id "$HOST_ID" | grep -c '^ *0x')" = 1 ] ||

@@ -4,6 +4,7 @@
 #include "host/common/close_rules.h"
 #include "host/common/command_line.h"
 #include "host/common/monitor_layout.h"
+#include "host/common/run_seed.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,27 @@ TEST(MonitorLayout, OneAreaPerMonitor) {
         for (size_t i = 0; i < got.size() && i < viewports.size(); ++i)
             EXPECT_EQ(viewportOf(got[i], screen), viewports[i]) << screen << ", area " << i;
     }
+}
+
+// ZELLIK_SEED fixes the run's seed; unset, empty or anything but a decimal
+// number of at most 32 bits leaves the calendar's (here 200).
+TEST(RunSeed, FixedOnlyByAPlainDecimalNumber) {
+    const std::pair<const char*, uint32_t> cases[] = {{nullptr, 200},
+                                                      {"", 200},
+                                                      {"0", 0},
+                                                      {"7", 7},
+                                                      {"0042", 42},
+                                                      {"4294967295", 4294967295u},
+                                                      {"4294967296", 200},
+                                                      {"99999999999999999999", 200},
+                                                      {"-1", 200},
+                                                      {"+5", 200},
+                                                      {" 5", 200},
+                                                      {"5 ", 200},
+                                                      {"0x10", 200},
+                                                      {"12a", 200}};
+    for (const auto& [text, seed] : cases)
+        EXPECT_EQ(runSeed(text, 200), seed) << (text == nullptr ? "(unset)" : text);
 }
 
 } // namespace

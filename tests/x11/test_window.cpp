@@ -1,6 +1,7 @@
 // zellik-test-window create|create-single WxH: maps a window (single-buffered for GL) at (0, 0), prints
 // its id, stays until killed; close ID sends WM_DELETE_WINDOW, as a close box does; cursor - prints
-// "hidden" when the pointer's cursor image has no visible pixel, else "visible".
+// "hidden" when the pointer's cursor image has no visible pixel, else "visible"; buffers ID prints the
+// GL buffers of the window a picture in ID is drawn into (ID, or its lowest child, where the saver puts its own).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <GL/glx.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -69,6 +71,37 @@ int cursor(Display* display) {
     return 0;
 }
 
+int buffers(Display* display, const char* id) {
+    Window window = std::strtoul(id, nullptr, 0), root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) && count > 0)
+        window = children[0];
+    if (children != nullptr)
+        XFree(children);
+    XWindowAttributes attributes{};
+    XVisualInfo wanted{};
+    int found = 0;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return 1;
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    XVisualInfo* info = XGetVisualInfo(display, VisualIDMask, &wanted, &found);
+    if (info == nullptr)
+        return 1;
+    const std::pair<const char*, int> names[] = {
+        {"double", GLX_DOUBLEBUFFER},  {"red", GLX_RED_SIZE},         {"green", GLX_GREEN_SIZE},
+        {"blue", GLX_BLUE_SIZE},       {"alpha", GLX_ALPHA_SIZE},     {"depth", GLX_DEPTH_SIZE},
+        {"stencil", GLX_STENCIL_SIZE}, {"accum", GLX_ACCUM_RED_SIZE}, {"samples", GLX_SAMPLES}};
+    std::printf("visual-depth=%d", info->depth);
+    for (const auto& [name, attribute] : names) {
+        int value = 0;
+        glXGetConfig(display, info, attribute, &value);
+        std::printf(" %s=%d", name, value);
+    }
+    std::printf("\n");
+    XFree(info);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -80,5 +113,7 @@ int main(int argc, char** argv) {
         return create(display, argv[2], command == "create-single");
     if (command == "cursor")
         return cursor(display);
+    if (command == "buffers")
+        return buffers(display, argv[2]);
     return command == "close" ? closeWindow(display, argv[2]) : 2;
 }
