@@ -1,5 +1,6 @@
 #include "host/idle/idle_rules.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -81,12 +82,10 @@ std::string idleLockPath(const char* runtimeDir, unsigned uid, const char* wayla
                           : given(x11Display)   ? x11Display
                           : given(busAddress)   ? busAddress
                                                 : "session";
-    for (char& c : display) {
-        if (c == '/')
-            c = '_';
-    }
+    std::replace(display.begin(), display.end(), '/', '_');
     // A file name has at most 255 bytes; the display names its session well before that.
-    display = display.substr(0, 200);
+    if (display.size() > 200)
+        display.resize(200);
     if (given(runtimeDir) && runtimeDir[0] == '/')
         return std::string(runtimeDir) + "/zellik-idle-" + display + ".lock";
     return "/tmp/zellik-idle-" + std::to_string(uid) + "-" + display + ".lock";

@@ -189,7 +189,7 @@ bool lockSession() {
 }
 
 IdleSourceKind findSource(IdleWatcher* watcher) {
-    bool wayland = false, mutter = false;
+    bool wayland = false;
     const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
     if (waylandDisplay != nullptr && waylandDisplay[0] != '\0')
         wayland = connectWaylandIdle(&watcher->wayland);
@@ -197,8 +197,7 @@ IdleSourceKind findSource(IdleWatcher* watcher) {
     IdleSourceKind kind =
         pickIdleSource(w.ext.notifier != nullptr, w.kde.manager != nullptr, w.seat != nullptr, false);
     if (kind == IdleSourceKind::None) {
-        mutter = connectMutterIdle(&watcher->mutter);
-        kind = pickIdleSource(false, false, false, mutter);
+        kind = pickIdleSource(false, false, false, connectMutterIdle(&watcher->mutter));
     }
     // Only the connection that is used stays open.
     if (wayland && kind == IdleSourceKind::MutterIdleMonitor)
