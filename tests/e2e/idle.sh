@@ -1,6 +1,6 @@
 # The idle watcher (zellik --idle) as a user meets it, for saver_e2e.sh; sourced by a desktop's host file,
 # which defines idle_spawn NAME CMD... (SPAWNED: its PID; output in $IDLE_FILES/NAME.out, .err), idle_as
-# CMD... (in the session, as its account), idle_drew_everywhere N (saver N drew on every monitor),
+# CMD... (in the session, as its account), idle_drew_everywhere N (saver N drew on every monitor) or configured,
 # compositor_pid and key. A minute lasts IDLE_MS here (ZELLIK_IDLE_MINUTE_MS, which only tests set).
 IDLE_MS=2000
 said() { [ "$(grep -c "$1" "$IDLE_FILES/watcher.out" 2>/dev/null)" -ge "$2" ]; } # TEXT COUNT
@@ -29,6 +29,25 @@ watcher_ends() { # WHAT: the watcher ends with 0 within 3 s, leaving no saver
     wait "$WATCHER" || fail "$1: the watcher's status is $?: $(watcher_says)"
     [ -z "${IDLE_SAVER:-}" ] || gone "$IDLE_SAVER" || fail "$1: the saver was left running"
     note "$1: the watcher ended with 0"
+}
+# Where the screen cannot be read: saver N's own protocol log (IDLE_ENV=WAYLAND_DEBUG=client), from its
+# start on, shows a surface made and configured for each of the two monitors (the host's configured LOG-TEXT),
+# and two surfaces given 20 or more new buffers each: frames the compositor asked for.
+SURFACE=' -> xdg_wm_base@[0-9]*\.get_xdg_surface'
+surfaces_made() { [ "$(grep -c "$SURFACE" "$1")" -ge "$2" ]; }
+drew_both() { # LOG FROM
+    local since
+    since=$(tail -n +"$2" "$1")
+    configured "$since" &&
+        [ "$(grep -o ' -> wl_surface@[0-9]*\.attach' <<<"$since" | sort | uniq -c | awk '$1 >= 20' | wc -l)" -ge 2 ]
+}
+idle_drew_everywhere() {
+    local log=$IDLE_FILES/watcher.err from
+    wait_until 50 surfaces_made "$log" $((2 * $1)) || fail "saver $1 made no surface for each monitor"
+    from=$(grep -n "$SURFACE" "$log" | sed -n "$((2 * $1 - 1))p" | cut -d: -f1)
+    wait_until 100 drew_both "$log" "$from" ||
+        fail "saver $1 did not draw on both monitors: $(tail -n +"$from" "$log" | grep -m5 configure)"
+    note "saver $1: a surface configured for each monitor, two with 20 or more frames each"
 }
 # The autostart entry's command line with this build's program, or the documented one.
 autostart_command() {
@@ -85,4 +104,22 @@ case_idle_gone() {
     IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
     kill -KILL "$(compositor_pid)"
     watcher_ends "the compositor gone"
+}
+# A visible window that holds an idle inhibitor (a video playing) keeps every saver away for three idle
+# periods; once it has gone, the saver comes after the next idle period.
+case_idle_inhibited() {
+    local client t0
+    user_client inhibit
+    client=$SPAWNED
+    host_set IdleMinutes 1
+    watch_idle "$ZELLIK" --idle
+    sleep $((IDLE_MS * 3 / 1000 + 1))
+    ! said "saver started" 1 || fail "a saver started while a visible window held an idle inhibitor"
+    t0=$(now_ms)
+    kill -TERM "$client"
+    wait_until 150 said "saver started" 1 || fail "no saver once the inhibitor had gone: $(watcher_says)"
+    t0=$(($(now_ms) - t0))
+    [ "$t0" -ge $((IDLE_MS * 3 / 4)) ] || fail "a saver $t0 ms after the inhibitor went, before an idle period"
+    note "the inhibitor gone, a saver after $t0 ms"
+    idle_cycle 1
 }

@@ -2,15 +2,16 @@
 # ($ZELLIK_FAKE_INPUT). KWin's screen cannot be read headless: its virtual outputs composite with QPainter,
 # where its screenshot effect is not offered. So a picture here is the saver's frames going on (frame
 # callbacks come only for what KWin shows), and what covers what is KWin's own stacking order, which it
-# paints in, read by a KWin script.
+# paints in, read by a KWin script; the idle watcher's saver shows what it drew in its protocol log (idle.sh).
 . "$here/../../scripts/kwin-session.sh"
-HOST_BLACK=0
+. "$here/idle.sh"
+HOST_BLACK=0 IDLE_ENV=WAYLAND_DEBUG=client
 
 host_begin() {
     [ -x "${ZELLIK_FAKE_INPUT:-}" ] || skip "zellik-fake-input was not built (plasma-wayland-protocols)"
     at_exit kwin_stop
     kwin_start
-    FILES=$KWIN_FILES INI=$KWIN_DIR/home/.config/zellik/zellik.ini
+    FILES=$KWIN_FILES IDLE_FILES=$KWIN_FILES INI=$KWIN_DIR/home/.config/zellik/zellik.ini
     # KWin gives the seat a pointer only while some device has one: this one lasts as long as the test.
     spawn input "$ZELLIK_FAKE_INPUT"
     BACKGROUND_PIDS+=("$SPAWNED")
@@ -25,6 +26,11 @@ host_start() {
     SAVER=$SPAWNED
 }
 screen_size() { echo 800 600; }
+idle_spawn() { spawn "$@"; }
+idle_as() { as_kwin "$@"; }
+compositor_pid() { echo "$KWIN_PID"; }
+# On each output a layer surface's popup of the output's size, which the saver draws in.
+configured() { [ "$(grep -c 'xdg_popup@[0-9]*\.configure(0, 0, 800, 600)' <<<"$1")" -ge 2 ]; }
 pointer() { as_kwin "$ZELLIK_FAKE_INPUT" to "$1" "$2"; }
 key() { as_kwin "$ZELLIK_FAKE_INPUT" key 30; }
 click() { as_kwin "$ZELLIK_FAKE_INPUT" click; }

@@ -1,9 +1,12 @@
-// zellik-test-client fullscreen|overlay: a user's program beside the saver, in green, for the Wayland tests.
+// zellik-test-client fullscreen|inhibit|overlay: a user's program beside the saver, in green, for the Wayland
+// tests.
 //   fullscreen  a toplevel (app_id zellik-test-client) that makes itself full screen and prints
 //               "configure W H STATES" (fullscreen, activated) for each configure the compositor sends
+//   inhibit     the same toplevel holding an idle inhibitor, as a playing video does
 //   overlay     a surface over all of each output's overlay layer that takes no keyboard
 // Prints "ready" once every surface has its first buffer; runs until a signal.
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "idle-inhibit-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <wayland-client.h>
@@ -29,6 +32,7 @@ wl_compositor* gCompositor = nullptr;
 wl_shm* gShm = nullptr;
 xdg_wm_base* gShell = nullptr;
 zwlr_layer_shell_v1* gLayerShell = nullptr;
+zwp_idle_inhibit_manager_v1* gInhibitor = nullptr;
 std::vector<wl_output*> gOutputs;
 std::vector<Shown*> gShown;
 
@@ -47,6 +51,9 @@ void global(void*, wl_registry* registry, uint32_t name, const char* interface, 
         gShell = bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, 1);
     else if (is == zwlr_layer_shell_v1_interface.name)
         gLayerShell = bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, 1);
+    else if (is == zwp_idle_inhibit_manager_v1_interface.name)
+        gInhibitor =
+            bind<zwp_idle_inhibit_manager_v1>(registry, name, zwp_idle_inhibit_manager_v1_interface, 1);
     else if (is == wl_output_interface.name)
         gOutputs.push_back(bind<wl_output>(registry, name, wl_output_interface, 1));
 }
@@ -139,11 +146,11 @@ int main(int argc, char** argv) {
         wl_registry_add_listener(wl_display_get_registry(display), &kRegistryListener, nullptr);
         wl_display_roundtrip(display);
     }
-    const bool overlay = mode == "overlay";
-    if ((!overlay && mode != "fullscreen") || gCompositor == nullptr || gShm == nullptr ||
-        (overlay ? gLayerShell == nullptr : gShell == nullptr)) {
-        std::fprintf(stderr,
-                     "usage: zellik-test-client fullscreen|overlay, on a compositor that offers it\n");
+    const bool overlay = mode == "overlay", inhibit = mode == "inhibit";
+    if ((!overlay && !inhibit && mode != "fullscreen") || gCompositor == nullptr || gShm == nullptr ||
+        (overlay ? gLayerShell == nullptr : gShell == nullptr) || (inhibit && gInhibitor == nullptr)) {
+        std::fprintf(
+            stderr, "usage: zellik-test-client fullscreen|inhibit|overlay, on a compositor that offers it\n");
         return 2;
     }
     for (wl_output* output : overlay ? gOutputs : std::vector<wl_output*>{}) {
@@ -164,6 +171,8 @@ int main(int argc, char** argv) {
         xdg_toplevel_add_listener(toplevel, &kToplevelListener, shown);
         xdg_toplevel_set_app_id(toplevel, "zellik-test-client");
         xdg_toplevel_set_fullscreen(toplevel, nullptr);
+        if (inhibit)
+            zwp_idle_inhibit_manager_v1_create_inhibitor(gInhibitor, shown->surface);
         wl_surface_commit(shown->surface);
     }
     bool ready = false;
