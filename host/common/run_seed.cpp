@@ -7,9 +7,10 @@ uint32_t runSeed(const char* fixedSeed, uint32_t calendarSeed) {
     for (const char* c = fixedSeed; *c != '\0'; ++c) {
         // Anything but digits (a sign, spaces, hexadecimal) is not taken: a
         // mistyped value shows as the usual behaviour, not as some other seed.
-        if (*c < '0' || *c > '9')
+        const unsigned digit = static_cast<unsigned char>(*c) - static_cast<unsigned>('0');
+        if (digit > 9)
             return calendarSeed;
-        value = value * 10 + static_cast<uint64_t>(*c - '0');
+        value = value * 10 + digit;
         if (value > UINT32_MAX)
             return calendarSeed;
     }

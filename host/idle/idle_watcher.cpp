@@ -56,13 +56,13 @@ struct IdleWatcher {
 __attribute__((format(printf, 2, 3))) void say(const IdleWatcher& watcher, const char* format, ...) {
     if (!watcher.trace)
         return;
-    std::va_list arguments;
-    va_start(arguments, format);
     std::printf("idle: ");
+    va_list arguments;
+    va_start(arguments, format);
     std::vprintf(format, arguments);
+    va_end(arguments);
     std::printf("\n");
     std::fflush(stdout);
-    va_end(arguments);
 }
 
 bool arm(IdleWatcher* watcher) {
