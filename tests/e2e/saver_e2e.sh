@@ -146,14 +146,6 @@ case_threshold() {
     pointer "$CX" $((CY + 13))
     ends_within "a move of 13 pixels" "$HOST_SECONDS"
 }
-# A negative threshold is read as 0: standing still stays, any move ends it.
-case_negative_threshold() {
-    host_set "Mouse Threshold" -1
-    started_with_picture negative-threshold
-    stays "a threshold of -1 without any move" 2
-    pointer $((CX + 1)) "$CY"
-    ends_within "a move of one pixel" "$HOST_SECONDS"
-}
 case_close() {
     started_with_picture close
     host_close

@@ -230,8 +230,12 @@ case_deb() {
 }
 
 # Two monitors side by side (Xorg's dummy driver; Xvfb cannot) get a kaleidoscope each; one turned off takes
-# only its own window, one turned on gets one; a key ends it.
+# only its own window, one turned on gets one. The one under the pointer turned off (the dummy driver then
+# moves DUMMY1 to 0,0): the server moves the pointer, which is no input of the user's; the saver draws on. A
+# larger monitor added at the origin of the smaller one left: the smaller stays on top with a whole
+# kaleidoscope centred on it, the larger one's picture around it. A real move still ends it.
 case_monitors() {
+    local X Y
     xvfb_stop "$XVFB_PID"
     two_monitors
     started_with_picture left kaleidoscope 1280x720+0+0
@@ -243,8 +247,17 @@ case_monitors() {
         fail "DUMMY1 off: windows $left, of $both"
     xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
     expect_picture again kaleidoscope 1024x768+1280+0
-    key
-    ends_within "a key" 1
+    xrandr --output DUMMY0 --off
+    stays "DUMMY0 turned off under the pointer" 2
+    expect_picture remaining kaleidoscope 1024x768+0+0
+    xrandr --addmode DUMMY0 1280x1024 2>/dev/null
+    xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 || fail "xrandr: DUMMY0 1280x1024 at 0,0"
+    wait_until 50 windows 2 || fail "no window for DUMMY0"
+    expect_picture on-top kaleidoscope 1024x768+0+0
+    stays "a monitor that came" 0.5
+    eval "$(xdo getmouselocation --shell)"
+    pointer $((X < 512 ? X + 300 : X - 300)) "$Y"
+    ends_within "a move on the remaining monitor" 1
 }
 
 # SIGSTOP and SIGCONT, as MATE's and Xfce's savers pause theirs: the clock carries on where it stood
@@ -263,41 +276,6 @@ case_stop_continue() {
         fail "the clock went from $before to $after over a 2 s pause"
     kill -STOP "$SAVER" && key && kill -CONT "$SAVER"
     quiet_end paused 1
-}
-
-# The monitor under the pointer turned off (the dummy driver then moves DUMMY1 to 0,0): the server moves the
-# pointer, which is no input of the user's; the saver draws on, and a real move still ends it.
-case_monitor_off_under_pointer() {
-    local X Y
-    xvfb_stop "$XVFB_PID"
-    two_monitors
-    pointer 640 360
-    host_start
-    expect_picture both kaleidoscope 1024x768+1280+0
-    xrandr --output DUMMY0 --off
-    stays "DUMMY0 turned off under the pointer" 2
-    expect_picture remaining kaleidoscope 1024x768+0+0
-    eval "$(xdo getmouselocation --shell)"
-    pointer $((X < 512 ? X + 300 : X - 300)) "$Y"
-    ends_within "a move on the remaining monitor" 1
-}
-
-# A larger monitor added at the origin of a smaller one: the smaller stays on top with a whole kaleidoscope
-# centred on it, and the larger one's picture shows around it.
-case_monitor_over_monitor() {
-    xvfb_stop "$XVFB_PID"
-    two_monitors
-    xrandr --output DUMMY0 --off --output DUMMY1 --mode 1024x768 --pos 0x0 || fail "xrandr: DUMMY1 alone"
-    pointer 512 384
-    host_start
-    expect_picture small kaleidoscope 1024x768+0+0
-    xrandr --addmode DUMMY0 1280x1024 2>/dev/null
-    xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 || fail "xrandr: DUMMY0 1280x1024 at 0,0"
-    wait_until 50 windows 2 || fail "no window for DUMMY0"
-    expect_picture on-top kaleidoscope 1024x768+0+0
-    alive "$SAVER" || fail "the saver ended when a monitor came"
-    key
-    ends_within "a key" 1
 }
 
 # A stop signal ends the saver with 0 from its first instructions on. TERM 5 ms after the start, ten times,

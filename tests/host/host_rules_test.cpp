@@ -28,24 +28,20 @@ constexpr SaverMode kNone = SaverMode::None, kConfigure = SaverMode::Configure, 
 
 // Lines grouped by what they start: the mode, the window number after the
 // switch and whether the dialog's owner is the foreground window.
+// clang-format off
 const std::tuple<SaverMode, intptr_t, bool, std::vector<const char*>> kGroups[] = {
     // The program name alone, quoted or not, or a name that swallows the
     // switch: unquoted it runs to the first space (a tab is text), and a
     // missing closing quote makes the whole line the name.
-    {kConfigure,
-     0,
-     false,
-     {nullptr, "", "z.scr", "\"C:\\a b\\z.scr\"", "z.scr   ", "\"z.scr\"    ", "z.scr/s", "z.scr\t/s",
-      "\"C:\\z.scr /s"}},
+    {kConfigure, 0, false, {nullptr, "", "z.scr", "\"C:\\a b\\z.scr\"", "z.scr   ", "\"z.scr\"    ", "z.scr/s",
+                            "z.scr\t/s", "\"C:\\z.scr /s"}},
     // Configure with nothing after the switch: owned by the foreground window.
     {kConfigure, 0, true, {"z /c", "z /c:", "z /c   ", "z /c: : ", "z C"}},
     {kConfigure, 1234, false, {"z /c:1234", "z /c 1234", "z -C1234"}},
     // Something follows, but no number: no owner at all.
     {kConfigure, 0, false, {"z /c x"}},
-    {kPreview,
-     1234,
-     false,
-     {"z /p 1234", "z /p:1234", "z -P1234", "z l 1234", "z /L 1234", "z /p 1234 words", "z     /p 1234"}},
+    {kPreview, 1234, false, {"z /p 1234", "z /p:1234", "z -P1234", "z l 1234", "z /L 1234", "z /p 1234 words",
+                             "z     /p 1234"}},
     {kPreview, 0, false, {"z /p", "z /p junk"}},
     // The number is read as atoi reads it: white space, a sign, digits up to
     // the first non-digit; beyond 32 bits it saturates instead of overflowing.
@@ -56,13 +52,11 @@ const std::tuple<SaverMode, intptr_t, bool, std::vector<const char*>> kGroups[] 
     {kPreview, -2147483647 - 1, false, {"z /p -99999999999999999999"}},
     {kPassword, 77, false, {"z /a 77", "z /A:77", "z a77"}},
     {kPassword, 0, false, {"z /a"}},
-    {kFullScreen,
-     0,
-     false,
-     {"z /s", "z -S", "z s", "z /Sxyz", "z /s 1234", "\"C:\\a b\\z.scr\" /s", "\"z.scr\"/s"}},
+    {kFullScreen, 0, false, {"z /s", "z -S", "z s", "z /Sxyz", "z /s 1234", "\"C:\\a b\\z.scr\" /s", "\"z.scr\"/s"}},
     // Anything else shows nothing, a tab where the switch should be included.
     {kNone, 0, false, {"z /x", "z -", "z /", "z /1234", "z / s", "z -/s", "z //s", "z :s", "z \t/s"}},
 };
+// clang-format on
 
 TEST(CommandLine, EveryLineStartsItsMode) {
     for (const auto& [mode, parent, foreground, lines] : kGroups) {
@@ -194,22 +188,14 @@ TEST(MonitorLayout, OneAreaPerMonitor) {
 // ZELLIK_SEED fixes the run's seed; unset, empty or anything but a decimal
 // number of at most 32 bits leaves the calendar's (here 200).
 TEST(RunSeed, FixedOnlyByAPlainDecimalNumber) {
-    const std::pair<const char*, uint32_t> cases[] = {{nullptr, 200},
-                                                      {"", 200},
-                                                      {"0", 0},
-                                                      {"7", 7},
-                                                      {"0042", 42},
-                                                      {"4294967295", 4294967295u},
-                                                      {"4294967296", 200},
-                                                      {"99999999999999999999", 200},
-                                                      {"-1", 200},
-                                                      {"+5", 200},
-                                                      {" 5", 200},
-                                                      {"5 ", 200},
-                                                      {"0x10", 200},
-                                                      {"12a", 200}};
-    for (const auto& [text, seed] : cases)
-        EXPECT_EQ(runSeed(text, 200), seed) << (text == nullptr ? "(unset)" : text);
+    EXPECT_EQ(runSeed(nullptr, 200), 200u);
+    for (const char* refused :
+         {"", "4294967296", "99999999999999999999", "-1", "+5", " 5", "5 ", "0x10", "12a"})
+        EXPECT_EQ(runSeed(refused, 200), 200u) << "[" << refused << "]";
+    const std::pair<const char*, uint32_t> fixed[] = {
+        {"0", 0}, {"7", 7}, {"0042", 42}, {"4294967295", 4294967295u}};
+    for (const auto& [text, seed] : fixed)
+        EXPECT_EQ(runSeed(text, 200), seed) << text;
 }
 
 } // namespace

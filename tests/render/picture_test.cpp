@@ -26,46 +26,7 @@ struct RenderRig : SceneRig {
         scene->drawMirrored(*scene->currentWedge);
         return grabPicture();
     }
-    // One tile alone at the centre, the other two invisible.
-    TileSprite& lone(int cell) {
-        TileSprite& tile = layer().sprites[0];
-        layer().sprites[1].alpha = layer().sprites[2].alpha = 0.0f;
-        tile = TileSprite{};
-        tile.scale = 2.0f;
-        tile.alpha = 1.0f;
-        tile.texLeft = 0.5f * float(cell % 2);
-        tile.texTop = 0.5f * float(cell / 2);
-        tile.texWidth = tile.texHeight = 0.5f;
-        return tile;
-    }
 };
-
-// A tile's design takes the tile's colour (a tinted tile its own, an untinted
-// one white whatever it drew) at the tile's opacity.
-TEST(Picture, TilesTakeTheirMaskTintAndOpacity) {
-    RenderRig rig(42);
-    const float looks[3][5] = {
-        {0, 1, 1, .5f, .25f}, {1, 1, 1, .5f, .25f}, {0, .5f, .2f, .9f, .4f}};   // tinted, alpha, rgb
-    const double expected[3][3] = {{1, 1, 1}, {1, 0.5, 0.25}, {0.5, 0.5, 0.5}}; // of the white
-    Picture white;
-    for (int i = 0; i < 3; ++i) {
-        TileSprite& tile = rig.lone(0);
-        tile.tinted = int32_t(looks[i][0]);
-        tile.alpha = looks[i][1];
-        tile.red = looks[i][2], tile.green = looks[i][3], tile.blue = looks[i][4];
-        const Picture p = rig.drawOnly(false);
-        white = i == 0 ? p : white;
-        int worst = 0, lit = 0;
-        for (int y = kHeight / 2 - 90; y < kHeight / 2 + 90; ++y) // the tile's square, clear of the logo
-            for (int x = kWidth / 2 - 90; x < kWidth / 2 + 90; ++x)
-                for (int c = 0; c < 3; ++c) {
-                    worst = std::max(worst, std::abs(p.at(x, y)[c] -
-                                                     int(std::lround(white.at(x, y)[c] * expected[i][c]))));
-                    lit += white.at(x, y)[c] > 200;
-                }
-        EXPECT_TRUE(worst <= 2 && lit > 3000) << "look " << i << ": " << worst << ", " << lit;
-    }
-}
 
 // The logo strip, larger than the references show it: 4 by 0.25 units at
 // (5, -5), unclipped, unmirrored, the right way up (its texture where each
@@ -76,7 +37,8 @@ TEST(Picture, LogoStripColourOpacityAndPlace) {
     MaskTexture logo{};
     ResourceBytes bytes{};
     ASSERT_TRUE(lookupResource("LOGO_MASK", &bytes) && decodeMaskTexture(logo, bytes.data, bytes.size));
-    rig.lone(0).alpha = 0.0f;
+    for (TileSprite& tile : rig.layer().sprites)
+        tile.alpha = 0.0f;
     const struct {
         float time;
         int channel;      // a lit one

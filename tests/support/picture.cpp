@@ -6,19 +6,19 @@
 #include <cmath>
 #include <cstdio>
 
-double brightness(const unsigned char* c) {
+namespace {
+
+double brightness(const unsigned char* c) { // the mean of red, green and blue
     return (c[0] + c[1] + c[2]) / 3.0;
 }
 
-namespace {
-
-// Calls f(x, y, dx, dy) for each pixel of the central disc; dx, dy from its centre, y up.
+// Calls f(x, y) for each pixel of the central disc.
 template <typename F> void forDisc(const Picture& p, F f) {
     const double cx = (p.width - 1) / 2.0, cy = (p.height - 1) / 2.0, r = 0.42 * std::min(p.width, p.height);
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
             if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r)
-                f(x, y, x - cx, cy - y);
+                f(x, y);
 }
 
 // Brightness blurred by a 9 x 9 box clipped to the picture, through a summed-area table.
@@ -101,32 +101,26 @@ long differingPixels(const Picture& p, const Picture& reference, Picture* differ
     return differing;
 }
 
-Difference symmetryDifference(const Picture& p, double degrees, bool reflect) {
+namespace {
+
+// The mean difference of the central disc's blurred brightness from its mirror image, left to right.
+double mirrorDifference(const Picture& p) {
     const std::vector<double> b = blurredBrightness(p);
-    const int w = p.width, h = p.height;
-    auto at = [&](int x, int y) { return x < 0 || y < 0 || x >= w || y >= h ? 0.0 : b[size_t(y) * w + x]; };
-    const double cx = (w - 1) / 2.0, cy = (h - 1) / 2.0;
-    const double c = std::cos(degrees * M_PI / 180.0), s = std::sin(degrees * M_PI / 180.0);
     double sum = 0;
-    long pixels = 0, big = 0;
-    forDisc(p, [&](int x, int y, double dx, double dy) {
-        dx = reflect ? -dx : dx;
-        const double sx = cx + c * dx - s * dy, sy = cy - (s * dx + c * dy); // sampled bilinearly
-        const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
-        const double fx = sx - x0, fy = sy - y0;
-        const double d = std::abs(at(x, y) - (1 - fy) * ((1 - fx) * at(x0, y0) + fx * at(x0 + 1, y0)) -
-                                  fy * ((1 - fx) * at(x0, y0 + 1) + fx * at(x0 + 1, y0 + 1)));
-        sum += d;
+    long pixels = 0;
+    forDisc(p, [&](int x, int y) {
+        sum += std::abs(b[size_t(y) * p.width + x] - b[size_t(y) * p.width + (p.width - 1 - x)]);
         ++pixels;
-        big += d > 24 ? 1 : 0;
     });
-    return Difference{pixels > 0 ? sum / pixels : 0.0, pixels > 0 ? double(big) / pixels : 0.0};
+    return pixels > 0 ? sum / pixels : 0.0;
 }
+
+} // namespace
 
 Measures measurePicture(const Picture& p) {
     Measures m{0, 0, 0, 0};
     long disc = 0;
-    forDisc(p, [&](int x, int y, double, double) {
+    forDisc(p, [&](int x, int y) {
         m.lit += brightness(p.at(x, y));
         ++disc;
     });
@@ -142,7 +136,7 @@ Measures measurePicture(const Picture& p) {
             }
         }
     m.black = p.width > 0 ? m.black / (double(p.width) * p.height) : 0.0;
-    m.mirror = m.lit > 0 ? symmetryDifference(p, 0.0, true).mean / m.lit : 1.0;
+    m.mirror = m.lit > 0 ? mirrorDifference(p) / m.lit : 1.0;
     const double most = std::max(own[0], own[1]);
     m.columnDetail = most > 0 ? std::min(own[0], own[1]) / most : 0.0;
     return m;

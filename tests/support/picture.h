@@ -16,20 +16,11 @@ struct Picture {
 };
 
 bool readPng(const char* path, Picture* picture);
-double brightness(const unsigned char* rgba); // the mean of red, green and blue
-
-struct Difference {
-    double mean;     // mean absolute difference of blurred brightness, 0 to 255
-    double bigShare; // share of compared pixels that differ by more than 24
-};
-// The central disc (radius 0.42 of the shorter side, clear of the logo) against its image turned by
-// `degrees`, reflected left to right first when `reflect`.
-Difference symmetryDifference(const Picture& picture, double degrees, bool reflect);
 
 struct Measures {
     double lit;          // mean brightness of the central disc, 0 to 255
     double black;        // share of pure black pixels
-    double mirror;       // reflection difference relative to lit (0: symmetric)
+    double mirror;       // the disc against its mirror image, relative to lit (0: symmetric)
     double columnDetail; // odd columns' own detail over the even ones' (near 0: scaled up twice)
 };
 Measures measurePicture(const Picture& picture);
