@@ -13,10 +13,9 @@ host_begin() {
     at_exit forget
 }
 host_set() {
-    local key=$SYSTEM_KEY value=$2
+    local key=$SYSTEM_KEY
     [ "$1" = UseMirrors ] && key=$SAVER_KEY
-    [ "$value" -ge 0 ] || value=$((value + 4294967296))
-    wine_reg 30 add "$key" /v "$1" /t REG_DWORD /d "$value" /f >/dev/null 2>&1 || fail "reg add $1"
+    wine_reg 30 add "$key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1 || fail "reg add $1"
 }
 launch() { # LOG EXE ARGS...
     WINE_START_LOG=$WORK/$1.log wine_start "${@:2}" >/dev/null
@@ -102,21 +101,18 @@ case_installer() {
     wine_reg 30 query "$SAVER_KEY" /v UseMirrors | grep -q 0x0 || fail "the user's UseMirrors went with it"
 }
 
-# Full screen on two monitors of different sizes side by side: a kaleidoscope centred on each, and the
-# threshold counted on the second as on the first. Xvfb shows Wine one monitor however many screens it has;
-# Xorg's dummy driver with two RandR outputs shows it two (EnumDisplayMonitors lists both, XRandR 1.4), so
-# these cases bring their own server and, as one wineserver serves one display, their own prefix.
-# Wine's own processes (its desktop among them) start before any saver's start is timed: on a loaded machine
-# they take tens of seconds.
+# Xvfb shows Wine one monitor, Xorg's dummy driver with two RandR outputs two: these cases bring that server
+# and, as a wineserver serves one display, their own prefix, whose processes start before any saver is timed.
 own_monitors() {
     at_exit "WINEPREFIX=$WORK/prefix timeout 30 wineserver -k; export WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
     two_monitors
     wine_prefix_prepare "$WORK/prefix" && timeout -k 2 60 wineserver -w && wine_server_keep 60 || fail "no Wine prefix"
 }
-monitors() { # COUNT [XRANDR-ARGS...]: a change (or none), and Windows' notice of it once Wine counts COUNT monitors
+monitors() { # COUNT [XRANDR-ARGS...]: a change (or none), and Windows' notice once Wine counts COUNT monitors
     { [ $# = 1 ] || xrandr "${@:2}"; } && xrandr >/dev/null && wine_run 120 "$ZELLIK_WINE_HELPER" display-change "$1" ||
         fail "Wine does not count $1 monitors after xrandr ${*:2}"
 }
+# Two monitors of different sizes: a kaleidoscope centred on each, the threshold counted on the second as on the first.
 case_monitors() {
     own_monitors
     monitors 2
@@ -130,8 +126,8 @@ case_monitors() {
     ends_within "a move of 13 pixels on the second monitor" "$HOST_SECONDS"
 }
 
-# A monitor added while the saver runs gets a kaleidoscope of its own; one removed takes its scene along and
-# the window shrinks to what is left. Neither change is input, with the threshold at 0.
+# An added monitor gets a kaleidoscope of its own; a removed one takes its scene along and the window shrinks.
+# Neither change is input, with the threshold at 0.
 case_monitor_change() {
     own_monitors
     monitors 1 --output DUMMY1 --off

@@ -1,8 +1,5 @@
-// The Windows build's checks on the real Win32 API under Wine: the counter
-// the frame clock reads, the resource lookup the mask loader uses, and the
-// resources of the built zellik.scr as Windows reads them. The first
-// GoogleTest program of the Windows build to run, so a failure here points at
-// the test chain itself.
+// The real Win32 API under Wine: the frame clock's counter, the mask loader's resource lookup, and the
+// resources of the built zellik.scr; the first GoogleTest program to run, so its failure points at the chain.
 #include "platform/counter.h"
 #include "platform/resource_bytes.h"
 #include "tests/support/file_bytes.h"
@@ -17,8 +14,7 @@
 
 namespace {
 
-// Sleep may overrun on a busy machine, but never comes back early by more
-// than the timer's granularity.
+// Sleep may overrun on a busy machine, but never comes back early by more than the timer's granularity.
 TEST(SystemCounter, RunsForwardAtItsStatedRate) {
     const Counter counter = systemCounter();
     ASSERT_GT(counter.readFrequency(), 0);
@@ -28,9 +24,8 @@ TEST(SystemCounter, RunsForwardAtItsStatedRate) {
     EXPECT_TRUE(ms >= 30.0 && ms < 5000.0) << ms;
 }
 
-// The images by name, byte for byte, mapped for the life of the process; a
-// missing or empty resource, or one of another type, is no image and leaves
-// the result as it was.
+// The images by name, byte for byte, mapped for the life of the process; a missing or empty resource, or
+// one of another type, is no image and leaves the result as it was.
 TEST(LookupResource, FindsTheImagesAndNothingElse) {
     const char* images[2][2] = {{"JPEG_ZELLIK_MASK", ZELLIK_RESOURCE_DIR "/atlas.jpg"},
                                 {"LOGO_MASK", ZELLIK_RESOURCE_DIR "/logo.jpg"}};
@@ -73,11 +68,9 @@ uint64_t digest(const Bytes& bytes) {
     return d;
 }
 
-// The resources Windows reads from the saver, as shipped: the configuration
-// dialog, the description (string 1, alone in its block), the two 16-colour
-// icons of group 1, the DPI-aware manifest; each pinned by its digest, so a
-// change to any of them is deliberate and shows here. The images are the
-// committed files, byte for byte.
+// The resources Windows reads from the saver, each pinned by its digest so that a change is deliberate: the
+// dialog, the description (string 1, alone in its block), group 1's two 16-colour icons, the DPI-aware
+// manifest; the images are the committed files, byte for byte.
 TEST_F(SaverResources, AsShipped) {
     const struct {
         LPCSTR type;

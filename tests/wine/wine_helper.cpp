@@ -1,13 +1,10 @@
 // zellik-wine-helper: the Windows side of the end-to-end tests.
-//
-//   preview SAVER.scr STOP-FILE: the display settings' part. Starts the saver
-//     with /p in a framed parent window, prints "outer W H" (the parent) and
-//     "child W H" (the saver's window), and once STOP-FILE exists destroys
-//     the parent and prints "exit CODE" (or "exit timeout") for the saver.
+//   preview SAVER.scr STOP-FILE: as the display settings do, starts the saver with /p in a framed parent,
+//     prints "outer W H" (the parent) and "child W H" (the saver's window), and once STOP-FILE exists
+//     destroys the parent and prints "exit CODE" for the saver (259 while it still runs).
 //   close: posts WM_CLOSE to the saver's window, as another program would.
-//   display-change N: once Wine counts N monitors, tells every top-level
-//     window with WM_DISPLAYCHANGE, as Windows does after a monitor comes or
-//     goes (Wine 8 follows a RandR change but tells no window).
+//   display-change N: once Wine counts N monitors, sends WM_DISPLAYCHANGE to every top-level window, as
+//     Windows does after a monitor comes or goes (Wine 8 follows a RandR change but tells no window).
 #include <windows.h>
 
 #include <cstdio>
@@ -17,8 +14,7 @@
 
 namespace {
 
-// Handles this thread's messages for a while: the parent must stay
-// responsive while the saver sets itself up in it.
+// The parent must stay responsive while the saver sets itself up in it.
 void pumpFor(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     do {
@@ -62,16 +58,12 @@ int preview(const char* saver, const char* stopFile) {
     for (int i = 0; i < 600 && GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES; ++i)
         pumpFor(50);
     DestroyWindow(parent);
-    DWORD code = 1;
-    for (int i = 0; i < 200 && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0; ++i)
+    for (int i = 0; i < 200 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++i)
         pumpFor(50);
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
-        GetExitCodeProcess(process.hProcess, &code)) {
-        std::printf("exit %lu\n", code);
-    } else {
-        std::printf("exit timeout\n");
-        TerminateProcess(process.hProcess, 1);
-    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::printf("exit %lu\n", code);
+    TerminateProcess(process.hProcess, 1);
     return code == 0 ? 0 : 1;
 }
 
@@ -95,7 +87,5 @@ int main(int argc, char** argv) {
                             SMTO_ABORTIFHUNG, 5000, &answer);
         return 0;
     }
-    std::fprintf(stderr,
-                 "usage: zellik-wine-helper preview SAVER.scr STOP-FILE | close | display-change N\n");
-    return 2;
+    return 2; // usage: above
 }
