@@ -17,14 +17,6 @@ struct Picture {
 
 bool readPng(const char* path, Picture* picture);
 
-struct Measures {
-    double lit;          // mean brightness of the central disc, 0 to 255
-    double black;        // share of pure black pixels
-    double mirror;       // the disc against its mirror image, relative to lit (0: symmetric)
-    double columnDetail; // odd columns' own detail over the even ones' (near 0: scaled up twice)
-};
-Measures measurePicture(const Picture& picture);
-
 // A picture against its reference. A pixel differs when its largest channel
 // difference from every pixel of the reference's 3 x 3 neighbourhood exceeds
 // kShadeTolerance, or the reference's pixel's from every pixel around it in
