@@ -86,7 +86,6 @@ TEST(CloseRules, MouseThreshold) {
         {{10, 10}, 50, {{-40, -40}}, {{-41, 10}}},
         {{kLo, kLo}, kHi, {{kLo, kLo}}, {{kHi, kLo}, {kLo, kHi}}},
         {{kHi, 0}, 0, {{kHi, 0}}, {{kLo, 0}}},
-        {{5, 5}, 0, {{5, 5}}, {{6, 5}}},
         {{5, 5}, -1, {{5, 5}}, {{5, 6}, {4, 5}}},
         {{5, 5}, kLo, {{5, 5}}, {{5, 4}}}};
     for (const auto& [start, threshold, stays, ends] : cases) {

@@ -72,9 +72,9 @@ TEST(IdleRules, OneSaverAtATime) {
 
 // A minute lasts 60 s unless the tests' variable gives 1 to 60000 ms; no overflow.
 TEST(IdleRules, IdleTime) {
-    const std::pair<const char*, uint32_t> minutes[] = {{nullptr, 60000}, {"", 60000},   {"2000", 2000},
-                                                        {"1", 1},         {"0", 60000},  {"60001", 60000},
-                                                        {"-5", 60000},    {"2s", 60000}, {"999999", 60000}};
+    const std::pair<const char*, uint32_t> minutes[] = {
+        {nullptr, 60000}, {"", 60000},      {"2000", 2000}, {"1", 1},
+        {"0", 60000},     {"60001", 60000}, {"2s", 60000},  {"4294967297", 60000}};
     for (const auto& [text, want] : minutes)
         EXPECT_EQ(minuteMilliseconds(text), want) << (text ? text : "null");
     EXPECT_EQ(idleMilliseconds(720, 60000), 43200000u);

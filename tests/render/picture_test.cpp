@@ -1,6 +1,7 @@
 // What a person sees, on real llvmpipe pixels, and the state a frame leaves.
 #include "platform/gl.h"
 #include "platform/resource_bytes.h"
+#include "tests/support/picture.h"
 #include "tests/support/scene_rig.h"
 #include "tiles/mask_texture.h"
 
@@ -24,7 +25,9 @@ struct RenderRig : SceneRig {
         gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
         scene->mirrorsOn = mirrors;
         scene->drawMirrored(*scene->currentWedge);
-        return grabPicture();
+        Picture p{kWidth, kHeight, std::vector<unsigned char>(size_t(kWidth) * kHeight * 4)};
+        testContext().readPixels(p.rgba.data());
+        return p;
     }
 };
 
