@@ -7,7 +7,6 @@
 #include <sstream>
 #include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 
