@@ -1,7 +1,6 @@
 // A headless OpenGL context for tests that need a real one: created once per
 // test process, current for the whole run.
 #pragma once
-#include "tests/support/picture.h"
 #include "tools/render/headless_context.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +18,4 @@ inline HeadlessContext& testContext(int32_t width = 320, int32_t height = 240) {
         std::abort();
     }
     return context;
-}
-
-// The context's back buffer as it stands.
-inline Picture grabPicture() {
-    const HeadlessContext& context = testContext();
-    Picture picture{context.width, context.height,
-                    std::vector<unsigned char>(size_t(context.width) * size_t(context.height) * 4)};
-    context.readPixels(picture.rgba.data());
-    return picture;
 }

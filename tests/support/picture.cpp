@@ -39,6 +39,32 @@ std::vector<double> blurredBrightness(const Picture& p) {
     return out;
 }
 
+// The largest channel difference of a's pixel at (x, y) from the nearest in
+// colour of b's pixels around it.
+int nearestDifference(const Picture& a, const Picture& b, int x, int y) {
+    int nearest = 255;
+    for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, a.height - 1); ++ny)
+        for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, a.width - 1); ++nx) {
+            int worst = 0;
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(a.at(x, y)[c] - b.at(nx, ny)[c]));
+            nearest = std::min(nearest, worst);
+        }
+    return nearest;
+}
+
+// The mean difference of the central disc's blurred brightness from its mirror image, left to right.
+double mirrorDifference(const Picture& p) {
+    const std::vector<double> b = blurredBrightness(p);
+    double sum = 0;
+    long pixels = 0;
+    forDisc(p, [&](int x, int y) {
+        sum += std::abs(b[size_t(y) * p.width + x] - b[size_t(y) * p.width + (p.width - 1 - x)]);
+        ++pixels;
+    });
+    return pixels > 0 ? sum / pixels : 0.0;
+}
+
 } // namespace
 
 Picture Picture::crop(int32_t x, int32_t y, int32_t w, int32_t h) const {
@@ -62,24 +88,6 @@ bool readPng(const char* path, Picture* picture) {
     return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0; // frees the image
 }
 
-namespace {
-
-// The largest channel difference of a's pixel at (x, y) from the nearest in
-// colour of b's pixels around it.
-int nearestDifference(const Picture& a, const Picture& b, int x, int y) {
-    int nearest = 255;
-    for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, a.height - 1); ++ny)
-        for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, a.width - 1); ++nx) {
-            int worst = 0;
-            for (int c = 0; c < 3; ++c)
-                worst = std::max(worst, std::abs(a.at(x, y)[c] - b.at(nx, ny)[c]));
-            nearest = std::min(nearest, worst);
-        }
-    return nearest;
-}
-
-} // namespace
-
 long differingPixels(const Picture& p, const Picture& reference, Picture* difference) {
     if (p.width != reference.width || p.height != reference.height)
         return long(p.width) * p.height + 1;
@@ -101,62 +109,44 @@ long differingPixels(const Picture& p, const Picture& reference, Picture* differ
     return differing;
 }
 
-namespace {
-
-// The mean difference of the central disc's blurred brightness from its mirror image, left to right.
-double mirrorDifference(const Picture& p) {
-    const std::vector<double> b = blurredBrightness(p);
-    double sum = 0;
-    long pixels = 0;
-    forDisc(p, [&](int x, int y) {
-        sum += std::abs(b[size_t(y) * p.width + x] - b[size_t(y) * p.width + (p.width - 1 - x)]);
-        ++pixels;
-    });
-    return pixels > 0 ? sum / pixels : 0.0;
-}
-
-} // namespace
-
-Measures measurePicture(const Picture& p) {
-    Measures m{0, 0, 0, 0};
+// Measures: the disc's mean brightness (lit, 0 to 255), the share of pure black pixels, the disc against
+// its mirror image relative to lit (0: symmetric), odd columns' own detail over even ones' (near 0: scaled
+// up twice).
+bool judgePicture(const Picture& p, const std::string& expected, std::string* why) {
+    double lit = 0, black = 0;
     long disc = 0;
     forDisc(p, [&](int x, int y) {
-        m.lit += brightness(p.at(x, y));
+        lit += brightness(p.at(x, y));
         ++disc;
     });
-    m.lit = disc > 0 ? m.lit / disc : 0.0;
+    lit = disc > 0 ? lit / disc : 0.0;
     double own[2] = {0, 0};
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
             const unsigned char* c = p.at(x, y);
-            m.black += c[0] == 0 && c[1] == 0 && c[2] == 0 ? 1 : 0;
+            black += c[0] == 0 && c[1] == 0 && c[2] == 0 ? 1 : 0;
             if (x > 0 && x + 1 < p.width) {
                 const double a = p.at(x - 1, y)[1], b = c[1], n = p.at(x + 1, y)[1];
                 own[x % 2] += std::min(std::abs(b - a), std::abs(b - (a + n) / 2));
             }
         }
-    m.black = p.width > 0 ? m.black / (double(p.width) * p.height) : 0.0;
-    m.mirror = m.lit > 0 ? mirrorDifference(p) / m.lit : 1.0;
+    black = p.width > 0 ? black / (double(p.width) * p.height) : 0.0;
+    const double mirror = lit > 0 ? mirrorDifference(p) / lit : 1.0;
     const double most = std::max(own[0], own[1]);
-    m.columnDetail = most > 0 ? std::min(own[0], own[1]) / most : 0.0;
-    return m;
-}
-
-bool judgePicture(const Picture& p, const std::string& expected, std::string* why) {
-    const Measures m = measurePicture(p);
+    const double columnDetail = most > 0 ? std::min(own[0], own[1]) / most : 0.0;
     char text[160];
     std::snprintf(text, sizeof text, "%dx%d lit=%.2f black=%.3f mirror=%.3f detail=%.2f", p.width, p.height,
-                  m.lit, m.black, m.mirror, m.columnDetail);
+                  lit, black, mirror, columnDetail);
     *why = text;
     if (expected == "black")
-        return m.black == 1.0;
+        return black == 1.0;
     // A kaleidoscope leaves black between its tiles; a compositor's grey or a stretched picture does not.
-    const bool onBlack = m.lit > 4.0 && m.black > 0.05;
+    const bool onBlack = lit > 4.0 && black > 0.05;
     if (expected == "kaleidoscope" || expected == "sharp")
-        return onBlack && m.mirror < 0.06 && (expected != "sharp" || m.columnDetail > 0.5);
+        return onBlack && mirror < 0.06 && (expected != "sharp" || columnDetail > 0.5);
     // Without mirrors only one wedge is drawn: with many wedges little of the disc is lit.
     if (expected == "plain")
-        return m.lit > 1.0 && m.black > 0.05 && m.mirror > 0.25;
+        return lit > 1.0 && black > 0.05 && mirror > 0.25;
     *why = "unknown expectation '" + expected + "'";
     return false;
 }

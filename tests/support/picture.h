@@ -17,26 +17,15 @@ struct Picture {
 
 bool readPng(const char* path, Picture* picture);
 
-struct Measures {
-    double lit;          // mean brightness of the central disc, 0 to 255
-    double black;        // share of pure black pixels
-    double mirror;       // the disc against its mirror image, relative to lit (0: symmetric)
-    double columnDetail; // odd columns' own detail over the even ones' (near 0: scaled up twice)
-};
-Measures measurePicture(const Picture& picture);
-
-// A picture against its reference. A pixel differs when its largest channel
-// difference from every pixel of the reference's 3 x 3 neighbourhood exceeds
-// kShadeTolerance, or the reference's pixel's from every pixel around it in
-// the picture: another rasteriser may move an edge by a pixel or shift a
-// shade by a few levels, but not more, and a line that is gone has nothing
-// near it to match. A picture matches when at most kStrayAllowance pixels
-// differ: a few specks where a texel or mip level is chosen otherwise. A
-// missing clip plane, a mirrored texture or a wrong tint changes thousands of
-// pixels; the faint logo alone differs at 70 to 180 pixels at 320 x 240 when
-// it is gone, and at about 100 when its colour is wrong half-way through its
-// cycle. `difference` gets the differences scaled four times, the differing
-// pixels in red.
+// A picture against its reference. A pixel differs when its largest channel difference from every pixel of
+// the reference's 3 x 3 neighbourhood exceeds kShadeTolerance, or the reference's pixel's from every pixel
+// around it in the picture: another rasteriser may move an edge by a pixel or shift a shade by a few
+// levels, but a line that is gone has nothing near it to match. A picture matches when at most
+// kStrayAllowance pixels differ (specks where a texel or mip level is chosen otherwise). A missing clip
+// plane, a mirrored texture or a wrong tint changes thousands of pixels; the faint logo at 320 x 240 differs
+// at 70 to 180 pixels when gone, about 100 when its colour is wrong half-way through its cycle, but only
+// about 20 upside down (its own test pins that). `difference` gets the differences scaled four times, the
+// differing pixels in red.
 constexpr int kShadeTolerance = 10;
 constexpr long kStrayAllowance = 40;
 long differingPixels(const Picture& picture, const Picture& reference, Picture* difference);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -15,7 +14,8 @@ namespace {
 // Ticks within a second only count; the one after measures the rate (no
 // catching up after a stall) and moves the sleep by half the difference of
 // 33 ms and the previous window's period in whole milliseconds, toward zero,
-// clamped to [1, 1000]; a previous rate below 1 a second moves nothing.
+// clamped to [1, 1000]; a previous rate below 1 a second moves nothing. (The
+// time's whole milliseconds, truncated, show in the seed-7 trace.)
 TEST(FrameClock, WindowsRatesAndSleep) {
     const struct {
         float previousRate;         // framesPerSecond before the ticks (50 after a start)
@@ -26,10 +26,9 @@ TEST(FrameClock, WindowsRatesAndSleep) {
         float windowStart;
     } runs[] = {
         // clang-format off
-        {50, 41, {33}, 50, 41, 1, 0},        {50, 41, {33, 999}, 50, 41, 2, 0},   {50, 41, {1000}, 0, 47, 0, 1},
-        {100, 41, {1000}, 0, 52, 0, 1},      {20, 41, {1000}, 0, 33, 0, 1},       {30.9f, 41, {1000}, 0, 41, 0, 1},
-        {33, 41, {1000}, 0, 42, 0, 1},       {0.5f, 41, {1000}, 0, 41, 0, 1},     {0.5f, -5, {1000}, 0, 1, 0, 1},
-        {1, 3, {1000}, 0, 1, 0, 1},          {1000, 995, {1000}, 0, 1000, 0, 1}, {20, 8, {1000}, 0, 1, 0, 1},
+        {50, 41, {33, 999}, 50, 41, 2, 0}, {50, 41, {1000}, 0, 47, 0, 1},    {20, 41, {1000}, 0, 33, 0, 1},
+        {30.9f, 41, {1000}, 0, 41, 0, 1},  {33, 41, {1000}, 0, 42, 0, 1},    {0.5f, 41, {1000}, 0, 41, 0, 1},
+        {0.5f, -5, {1000}, 0, 1, 0, 1},    {1, 3, {1000}, 0, 1, 0, 1},       {20, 8, {1000}, 0, 1, 0, 1},
         {33, 1000, {1000}, 0, 1000, 0, 1},
         {50, 41, {100, 200, 300, 400, 5400}, 4.0f / 5.4f, 47, 0, 5.4f},
         {50, 41, {100, 200, 300, 400, 5400, 5500}, 4.0f / 5.4f, 47, 1, 5.4f},
@@ -43,6 +42,8 @@ TEST(FrameClock, WindowsRatesAndSleep) {
         EXPECT_EQ(clock.framesPerSecond, 50.0f);
         clock.framesPerSecond = run.previousRate;
         clock.sleepInterval = run.sleep;
+        counter.value = 20;
+        clock.startClock(); // a second start changes nothing
         for (const int64_t ms : run.ticks) {
             counter.value = ms;
             clock.tickClock();
@@ -53,25 +54,6 @@ TEST(FrameClock, WindowsRatesAndSleep) {
         EXPECT_EQ(clock.frameCount, run.frames) << at;
         EXPECT_FLOAT_EQ(clock.windowStart, run.windowStart) << at;
         EXPECT_EQ(clock.currentTime, float(double(run.ticks.back()) * double(0.001f))) << at;
-    }
-}
-
-// A second start changes nothing; the time is whole milliseconds since the
-// start, truncated, and a week on never goes back, in sixteenths of a second.
-TEST(FrameClock, StartsOnceAndCountsWholeMilliseconds) {
-    SteppedCounter thirds{3000, 101, 999};
-    FrameClock clock{};
-    clock.counter = thirds.counter();
-    clock.startClock();
-    thirds.step();
-    clock.startClock();
-    clock.tickClock();
-    EXPECT_EQ(clock.currentTime, float(33 * double(0.001f)));
-    thirds.value = 999 + 7LL * 86400 * 3000;
-    for (float last = 0; thirds.value < 7LL * 86400 * 3000 + 6999; thirds.step(), last = clock.currentTime) {
-        clock.tickClock();
-        EXPECT_GE(clock.currentTime, last);
-        EXPECT_EQ(clock.currentTime * 16, std::floor(clock.currentTime * 16));
     }
 }
 
@@ -105,8 +87,8 @@ TEST(FrameClock, ElapsedMillisecondsNeverOverflows) {
     EXPECT_EQ(elapsedMilliseconds(123456, -5), 0);
 }
 
-// A remainder above half a degree adds a segment, 0.5 not; the table angles
-// close the circle; the first edge points down (a little below 3 pi / 2), which
+// A remainder above half a degree adds a segment, 0.5 not (no angle, one); the
+// table angles close the circle; the first edge points down (a little below 3 pi / 2), which
 // shows in the chords, the rim points' only use.
 TEST(MirrorWedge, SegmentsChordsAndPlanes) {
     const struct {
@@ -115,10 +97,8 @@ TEST(MirrorWedge, SegmentsChordsAndPlanes) {
         float chord; // 0: not pinned
     } cases[] = {
         // clang-format off
-        {float(360.0 / 10), 10, 2.472135f}, {float(360.0 / 12), 12, 2.070552f}, {float(360.0 / 14), 14, 1.780167f},
-        {float(360.0 / 16), 16, 1.560722f}, {float(360.0 / 18), 18, 1.389185f}, {float(360.0 / 20), 20, 1.251476f},
-        {float(360.0 / 22), 22, 1.138519f}, {float(360.0 / 24), 24, 1.044210f}, {33, 11, 0}, {35.99f, 10, 0},
-        {35.9f, 11, 0}, {22.46875f, 16, 0}, {22.46f, 17, 0}, {180, 2, 0},
+        {float(360.0 / 10), 10, 2.472135f}, {float(360.0 / 24), 24, 1.044210f}, {33, 11, 0}, {35.99f, 10, 0},
+        {35.9f, 11, 0}, {22.46875f, 16, 0}, {22.46f, 17, 0}, {180, 2, 0}, {0, 1, 0}, {-10, 1, 0},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -132,11 +112,6 @@ TEST(MirrorWedge, SegmentsChordsAndPlanes) {
         EXPECT_TRUE(std::abs(w.endPlane[0] + std::cos(a)) < 1e-5 &&
                     std::abs(w.endPlane[1] + std::sin(a)) < 1e-5 && w.endPlane[2] == 0 && w.endPlane[3] == 0)
             << c.angle;
-    }
-    for (const float odd : {0.0f, -10.0f}) {
-        MirrorWedge w{};
-        buildWedge(w, odd);
-        EXPECT_GE(w.segmentCount, 0);
     }
 }
 

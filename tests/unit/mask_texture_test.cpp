@@ -43,20 +43,12 @@ struct Decoded {
         lines = std::count(said.begin(), said.end(), '\n');
     }
     ~Decoded() { discardMaskPixels(texture); }
-    double mean(int x0, int y0, int x1, int y1) const {
-        double sum = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                sum += texture.pixels[size_t(y) * size_t(texture.width) + size_t(x)];
-        return sum / (double(x1 - x0) * (y1 - y0));
-    }
 };
 
 // The build embeds resources/ as they are: baseline greyscale, RST0 to RST7 in
-// turn after every row of blocks (a damaged row costs only that row); the
-// atlas's top cells on black surrounds, the bottom two filling theirs, high
-// contrast; the logo white lettering on black.
-TEST(EmbeddedImages, StreamsAndPictures) {
+// turn after every row of blocks (a damaged row costs only that row), decoded
+// without a word. (What the pictures show, the reference pictures pin.)
+TEST(EmbeddedImages, Streams) {
     const struct {
         const char *file, *name;
         int width, height;
@@ -76,44 +68,19 @@ TEST(EmbeddedImages, StreamsAndPictures) {
     }
     const Decoded atlas(embedded("JPEG_ZELLIK_MASK")), logo(embedded("LOGO_MASK"));
     ASSERT_TRUE(atlas.ok && logo.ok && atlas.lines == 0 && logo.lines == 0);
-    for (const int left : {0, 512}) {
-        EXPECT_LT(atlas.mean(left, 0, left + 512, 8), 40.0); // top and side edges of a top cell
-        EXPECT_LT(atlas.mean(left, 0, left + 8, 512), 40.0);
-        EXPECT_GT(atlas.mean(left + 128, 128, left + 384, 384), 60); // its picture
-        EXPECT_GT(atlas.mean(left, 512, left + 512, 520), 50.0);     // a bottom cell reaches its edge
-    }
-    const unsigned char* p = atlas.texture.pixels;
-    const double dark = double(std::count_if(p, p + (1 << 20), [](int v) { return v < 32; })) / (1 << 20);
-    const double bright = double(std::count_if(p, p + (1 << 20), [](int v) { return v > 223; })) / (1 << 20);
-    EXPECT_TRUE(dark > 0.15 && dark < 0.45 && bright > 0.08 && bright < 0.30) << dark << " " << bright;
-    EXPECT_NEAR(atlas.mean(0, 0, 1024, 1024), 103, 33);
-    EXPECT_LT(logo.mean(0, 0, 40, 32), 2.0);
-    EXPECT_TRUE(logo.mean(0, 0, 512, 2) < 16 && logo.mean(0, 30, 512, 32) < 16 &&
-                logo.mean(509, 0, 512, 32) < 16);
-    EXPECT_TRUE(logo.mean(46, 3, 509, 29) > 60 && logo.mean(46, 3, 509, 29) < 200);
 }
 
 // An upload: alpha (one component) or RGB, full mipmap chain, trilinear,
-// repeating, modulating, no pixel buffer kept, unpack alignment as found,
-// pixels intact (first row first, 1- and 3-byte rows unsheared). The embedded
-// images load so, the last one staying bound.
+// repeating, no pixel buffer kept, unpack alignment as found, pixels intact
+// (first row first, 1- and 3-byte rows unsheared). (The embedded images'
+// loads show in the reference pictures, and in the pass state a frame leaves.)
 TEST(MaskTexture, UploadsAreWholeMipmappedTextures) {
     testContext();
-    MaskTexture atlas{}, logo{};
-    CaptureStderr();
-    ASSERT_TRUE(loadMaskTexture(atlas, "JPEG_ZELLIK_MASK") && loadMaskTexture(logo, "LOGO_MASK"));
-    EXPECT_EQ(GetCapturedStderr(), "");
-    GLint bound = 0, env = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-    EXPECT_TRUE(GLuint(bound) == logo.textureName && env == GL_MODULATE);
     const struct {
-        const MaskTexture* loaded;
         int width, height, components, levels;
         GLenum format;
-    } cases[] = {{&atlas, 1024, 1024, 1, 11, GL_ALPHA}, {&logo, 512, 32, 1, 10, GL_ALPHA},
-                 {nullptr, 64, 64, 1, 7, GL_ALPHA},     {nullptr, 16, 16, 3, 5, GL_RGB},
-                 {nullptr, 1, 8, 1, 4, GL_ALPHA},       {nullptr, 1, 8, 3, 4, GL_RGB}};
+    } cases[] = {
+        {64, 64, 1, 7, GL_ALPHA}, {16, 16, 3, 5, GL_RGB}, {1, 8, 1, 4, GL_ALPHA}, {1, 8, 3, 4, GL_RGB}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.components);
         const int bytes = c.width * c.height * c.components;
@@ -122,16 +89,14 @@ TEST(MaskTexture, UploadsAreWholeMipmappedTextures) {
         for (int i = 0; i < bytes; ++i)
             samples[size_t(i)] = uint8_t(viaDecoder ? (i < bytes / 2 ? 255 : 0) : i * 7 + 1);
         MaskTexture texture{nullptr, c.components * 8, c.width, c.height, 0};
-        if (c.loaded != nullptr) {
-            texture = *c.loaded;
-        } else if (viaDecoder) {
+        if (viaDecoder) {
             const Bytes jpeg = encodeJpeg(samples.data(), c.width, c.height, c.components, 100);
             ASSERT_TRUE(decodeMaskTexture(texture, jpeg.data(), uint32_t(jpeg.size())));
         } else {
             texture.pixels = static_cast<unsigned char*>(std::malloc(size_t(bytes)));
             std::memcpy(texture.pixels, samples.data(), samples.size());
         }
-        ASSERT_TRUE(c.loaded != nullptr || uploadMaskTexture(texture));
+        ASSERT_TRUE(uploadMaskTexture(texture));
         EXPECT_TRUE(texture.width == c.width && texture.height == c.height &&
                     texture.bitsPerPixel == c.components * 8 && texture.pixels == nullptr &&
                     texture.textureName != 0);
@@ -157,8 +122,7 @@ TEST(MaskTexture, UploadsAreWholeMipmappedTextures) {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, c.format, GL_UNSIGNED_BYTE, back.data());
         back.resize(size_t(bytes));
-        EXPECT_TRUE(c.loaded != nullptr ||
-                    (viaDecoder ? back.front() > 240 && back.back() < 15 : back == samples));
+        EXPECT_TRUE(viaDecoder ? back.front() > 240 && back.back() < 15 : back == samples);
         glDeleteTextures(1, &texture.textureName);
     }
 }
