@@ -1,20 +1,36 @@
-# The idle watcher (zellik --idle) as a user meets it, for saver_e2e.sh; sourced by a desktop's host file,
-# which defines idle_spawn NAME CMD... (SPAWNED: its PID; output in $IDLE_FILES/NAME.out, .err), idle_as
-# CMD... (in the session, as its account), idle_drew_everywhere N (saver N drew on every monitor) or configured,
-# compositor_pid and key. A minute lasts IDLE_MS here (ZELLIK_IDLE_MINUTE_MS, which only tests set).
+# A Wayland desktop's session and the idle watcher (zellik --idle) as a user meets it, for saver_e2e.sh; sourced
+# by a desktop's host file after it sets SESSION (sway, kwin or mutter: scripts/SESSION-session.sh). The host
+# defines idle_drew_everywhere N (saver N drew on every monitor) or configured, and key. spawn NAME CMD...
+# runs CMD in the session (SPAWNED: its PID; output in $FILES/NAME.out, .err), as_session CMD... as its
+# account. A minute lasts IDLE_MS here (ZELLIK_IDLE_MINUTE_MS, which only tests set).
+. "$here/../../scripts/$SESSION-session.sh"
+session() { local name=${SESSION^^}_$1; echo "${!name}"; } # VARIABLE: the session script's SESSION_VARIABLE
+session_begin() { # FILES and INI in the running session
+    at_exit "${SESSION}_stop"
+    "${SESSION}_start"
+    FILES=$(session FILES) INI=$(session DIR)/home/.config/zellik/zellik.ini
+}
+spawn() {
+    "${SESSION}_spawn" "$@"
+    SPAWNED=$(session SPAWNED)
+}
+as_session() { "as_$SESSION" "$@"; }
 IDLE_MS=2000
-said() { [ "$(grep -c "$1" "$IDLE_FILES/watcher.out" 2>/dev/null)" -ge "$2" ]; } # TEXT COUNT
-watcher_says() { cat "$IDLE_FILES/watcher.out" "$IDLE_FILES/watcher.err" 2>/dev/null | grep -v '^\[' | tail -n 8; }
+said() { [ "$(grep -c "$1" "$FILES/watcher.out" 2>/dev/null)" -ge "$2" ]; } # TEXT COUNT
+watcher_says() { cat "$FILES/watcher.out" "$FILES/watcher.err" 2>/dev/null | grep -v '^\[' | tail -n 8; }
 watch_idle() { # CMD...: the watcher with its trace
-    idle_spawn watcher env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS ${IDLE_ENV:-} "$@" --trace
+    spawn watcher env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS ${IDLE_ENV:-} "$@" --trace
     WATCHER=$SPAWNED
     BACKGROUND_PIDS+=("$WATCHER")
+}
+idle_started() { # N: saver N has started (IDLE_SAVER: its PID)
+    wait_until 150 said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
+    IDLE_SAVER=$(grep "saver started" "$FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
 }
 # N: after an idle period the watcher starts saver N, which draws on every monitor, stays the only one for
 # more than two idle periods, and ends with 0 on a key.
 idle_cycle() {
-    wait_until 150 said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
-    IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
+    idle_started "$1"
     idle_drew_everywhere "$1"
     sleep $((IDLE_MS * 2 / 1000 + 1))
     ! said "saver started" $(($1 + 1)) || fail "a second saver started while saver $1 ran"
@@ -42,7 +58,7 @@ drew_both() { # LOG FROM
         [ "$(grep -o ' -> wl_surface@[0-9]*\.attach' <<<"$since" | sort | uniq -c | awk '$1 >= 20' | wc -l)" -ge 2 ]
 }
 idle_drew_everywhere() {
-    local log=$IDLE_FILES/watcher.err from
+    local log=$FILES/watcher.err from
     wait_until 50 surfaces_made "$log" $((2 * $1)) || fail "saver $1 made no surface for each monitor"
     from=$(grep -n "$SURFACE" "$log" | sed -n "$((2 * $1 - 1))p" | cut -d: -f1)
     wait_until 100 drew_both "$log" "$from" ||
@@ -62,23 +78,22 @@ case_idle() {
     watch_idle "$ZELLIK" --idle
     idle_cycle 1
     idle_cycle 2
-    wait_until 150 said "saver started" 3 || fail "saver 3 did not start"
-    IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
+    idle_started 3
     kill -TERM "$WATCHER"
     watcher_ends "TERM while the saver runs"
 }
 # Set up as a person does: zellik -c --idle-minutes 1 and the autostart entry's command. A second watcher
 # in the session exits 0 at once; a new time is taken without a new login, and 0 ends the watcher.
 case_idle_setting() {
-    idle_as "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
+    as_session "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
     watch_idle $(autostart_command)
     idle_cycle 1
-    idle_spawn second $(autostart_command)
+    spawn second $(autostart_command)
     wait_until 20 gone "$SPAWNED" && wait "$SPAWNED" || fail "a second watcher in the session did not exit 0"
-    idle_as "$ZELLIK" -c --idle-minutes 2 && wait_until 30 said "for $((2 * IDLE_MS)) ms" 1 ||
+    as_session "$ZELLIK" -c --idle-minutes 2 && wait_until 30 said "for $((2 * IDLE_MS)) ms" 1 ||
         fail "the watcher did not take the new idle time: $(watcher_says)"
     idle_cycle 2
-    idle_as "$ZELLIK" -c --idle-minutes 0 || fail "-c --idle-minutes 0 failed"
+    as_session "$ZELLIK" -c --idle-minutes 0 || fail "-c --idle-minutes 0 failed"
     watcher_ends "the idle time set to 0"
 }
 # Off: with no settings file, and with a 1.0 file without the key, the watcher exits 0 at once, silently,
@@ -90,7 +105,7 @@ case_idle_off() {
         t0=$(now_ms)
         watch_idle "$ZELLIK" --idle
         watcher_ends "off ($file)"
-        [ $(($(now_ms) - t0)) -lt 1500 ] && [ ! -s "$IDLE_FILES/watcher.out" ] && [ ! -s "$IDLE_FILES/watcher.err" ] ||
+        [ $(($(now_ms) - t0)) -lt 1500 ] && [ ! -s "$FILES/watcher.out" ] && [ ! -s "$FILES/watcher.err" ] ||
             fail "off ($file): not at once and silently: $(watcher_says)"
     done
     sleep $((IDLE_MS / 1000 + 1))
@@ -100,9 +115,8 @@ case_idle_off() {
 case_idle_gone() {
     host_set IdleMinutes 1
     watch_idle "$ZELLIK" --idle
-    wait_until 150 said "saver started" 1 || fail "no saver started: $(watcher_says)"
-    IDLE_SAVER=$(grep "saver started" "$IDLE_FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
-    kill -KILL "$(compositor_pid)"
+    idle_started 1
+    kill -KILL "$(session PID)"
     watcher_ends "the compositor gone"
 }
 # A visible window that holds an idle inhibitor (a video playing) keeps every saver away for three idle

@@ -1,39 +1,30 @@
-# The Linux saver on a headless KWin, for saver_e2e.sh, with input through KDE's fake-input protocol
-# ($ZELLIK_FAKE_INPUT). KWin's screen cannot be read headless: its virtual outputs composite with QPainter,
+# The Linux saver on a headless KWin, for saver_e2e.sh, with input through KDE's fake-input protocol (the test
+# client's input mode). KWin's screen cannot be read headless: its virtual outputs composite with QPainter,
 # where its screenshot effect is not offered. So a picture here is the saver's frames going on (frame
 # callbacks come only for what KWin shows), and what covers what is KWin's own stacking order, which it
 # paints in, read by a KWin script; the idle watcher's saver shows what it drew in its protocol log (idle.sh).
-. "$here/../../scripts/kwin-session.sh"
+SESSION=kwin
 . "$here/idle.sh"
 HOST_BLACK=0 IDLE_ENV=WAYLAND_DEBUG=client
 
 host_begin() {
-    [ -x "${ZELLIK_FAKE_INPUT:-}" ] || skip "zellik-fake-input was not built (plasma-wayland-protocols)"
-    at_exit kwin_stop
-    kwin_start
-    FILES=$KWIN_FILES IDLE_FILES=$KWIN_FILES INI=$KWIN_DIR/home/.config/zellik/zellik.ini
+    [ -n "${ZELLIK_FAKE_INPUT:-}" ] || skip "the test client was built without fake input (plasma-wayland-protocols)"
+    session_begin
     # KWin gives the seat a pointer only while some device has one: this one lasts as long as the test.
-    spawn input "$ZELLIK_FAKE_INPUT"
+    spawn input "$ZELLIK_TEST_CLIENT" input
     BACKGROUND_PIDS+=("$SPAWNED")
     wait_until 50 grep -q ready "$FILES/input.out" || fail "no fake input: $(cat "$FILES/input.err")"
-}
-spawn() {
-    kwin_spawn "$@"
-    SPAWNED=$KWIN_SPAWNED
 }
 host_start() {
     spawn saver "$ZELLIK" --fullscreen --trace
     SAVER=$SPAWNED
 }
 screen_size() { echo 800 600; }
-idle_spawn() { spawn "$@"; }
-idle_as() { as_kwin "$@"; }
-compositor_pid() { echo "$KWIN_PID"; }
 # On each output a layer surface's popup of the output's size, which the saver draws in.
 configured() { [ "$(grep -c 'xdg_popup@[0-9]*\.configure(0, 0, 800, 600)' <<<"$1")" -ge 2 ]; }
-pointer() { as_kwin "$ZELLIK_FAKE_INPUT" to "$1" "$2"; }
-key() { as_kwin "$ZELLIK_FAKE_INPUT" key 30; }
-click() { as_kwin "$ZELLIK_FAKE_INPUT" click; }
+pointer() { as_kwin "$ZELLIK_TEST_CLIENT" input to "$1" "$2"; }
+key() { as_kwin "$ZELLIK_TEST_CLIENT" input key 30; }
+click() { as_kwin "$ZELLIK_TEST_CLIENT" input click; }
 expect_picture() {
     local frames=$(($(traced) + 10))
     wait_until 100 traced_beyond "$frames" || fail "$1: fewer than 10 frames in 10 s"

@@ -19,14 +19,8 @@ session_cleanup() {
 }
 trap session_cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+skip() { echo "SKIP: $*"; exit 77; }
 note() { echo "-- $*"; }
 # Xorg's dummy driver with two monitors side by side, 1280x720 and 1024x768 (Xvfb cannot): replaces DISPLAY.
 two_monitors() {
@@ -40,7 +34,8 @@ two_monitors() {
     # A client that reads the current outputs without probing them (Wine) needs a full query first.
     xrandr >/dev/null
 }
-own() { [ "$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]; } # PID: a child of this shell
+stat_of() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null; } # PID: its /proc stat from the state on
+own() { [ "$(stat_of "$1" | cut -d' ' -f2)" = "$$" ]; } # PID: a child of this shell
 need_root() { # WHAT: sets ROOT to run a command as root (sudo when that asks no password), or skips
     ROOT=()
     [ "$(id -u)" = 0 ] || { sudo -n true 2>/dev/null && ROOT=(sudo -n); } || skip "$1 needs root, and sudo asks for a password"
@@ -58,13 +53,9 @@ click() { xdo click 1; }
 screen_size() { timeout 10 xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }'; }
 shot() { timeout -k 2 20 /usr/bin/import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
 
-alive() { # PID: the process runs (a zombie not yet reaped counts as gone)
-    local state
-    state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
+alive() { [[ "$(stat_of "$1" | cut -d' ' -f1)" == [^Z]* ]]; } # PID: it runs (a zombie not yet reaped counts as gone)
 gone() { ! alive "$1"; }
-cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; } # PID: user + system clock ticks
+cpu_ticks() { stat_of "$1" | awk '{ print $12 + $13 }'; } # PID: user + system clock ticks
 
 # expect_picture WHAT kaleidoscope|plain|sharp|black [WxH+X+Y]: polls screenshots for HOST_PICTURE_SECONDS until one is as
 # expected (the tiles fade in, a wedge glide breaks the symmetry for 2 s); the last is $WORK/WHAT.png.

@@ -1,6 +1,6 @@
-# The Linux saver on a headless sway, for saver_e2e.sh: $ZELLIK_TEST_POINTER gives the seat a pointer.
+# The Linux saver on a headless sway, for saver_e2e.sh: the test client gives the seat a pointer.
 # Full screen on the overlay layer, or with WAYLAND_PATH=toplevel (wayland-toplevel.sh) as toplevels.
-. "$here/../../scripts/sway-session.sh"
+SESSION=sway
 . "$here/idle.sh"
 HOST_BLACK=0 # sway shows grey
 WAYLAND_PATH=${WAYLAND_PATH:-overlay}
@@ -9,23 +9,17 @@ FULLSCREEN=(--fullscreen)
 
 host_begin() {
     command -v grim >/dev/null && command -v wtype >/dev/null || skip "grim or wtype is missing"
-    at_exit sway_stop
-    sway_start
-    FILES=$SWAY_FILES
-    spawn pointer "$ZELLIK_TEST_POINTER"
+    session_begin
+    spawn pointer "$ZELLIK_TEST_CLIENT" pointer
     BACKGROUND_PIDS+=("$SPAWNED")
     wait_until 50 grep -q ready "$FILES/pointer.out"
-    INI=$SWAY_DIR/home/.config/zellik/zellik.ini INI_OWNER=$SWAY_ACCOUNT IDLE_FILES=$FILES
-}
-spawn() {
-    sway_spawn "$@"
-    SPAWNED=$SWAY_SPAWNED
+    INI_OWNER=$SWAY_ACCOUNT
 }
 host_start() {
     spawn saver "$ZELLIK" "${FULLSCREEN[@]}" "$@"
     SAVER=$SPAWNED
 }
-# The shared cases look at the first output; grim takes an output's real pixels.
+# The cases look at the first output unless OUTPUT names another for one call; grim takes an output's real pixels.
 OUTPUT=HEADLESS-1
 shot() { as_sway grim -o "$OUTPUT" "$SWAY_FILES/shot.png" && cp "$SWAY_FILES/shot.png" "$1"; }
 screen_size() { echo 1280 720; }
@@ -42,14 +36,11 @@ case_outputs() {
     [ "$WAYLAND_PATH" = overlay ] || expected=2
     windows=$(as_sway swaymsg -t get_tree | grep -c '"app_id": "zellik"')
     [ "$windows" = "$expected" ] || fail "$windows zellik windows in sway's tree on the $WAYLAND_PATH path"
-    OUTPUT=HEADLESS-2
-    expect_picture second sharp
+    OUTPUT=HEADLESS-2 expect_picture second sharp
     [ "$(identify -format %wx%h "$WORK/second.png")" = 1600x1200 ] || fail "HEADLESS-2 is not 1600x1200"
     as_sway swaymsg create_output >/dev/null && as_sway swaymsg output HEADLESS-3 resolution 1024x768 position 2080 0 >/dev/null
-    OUTPUT=HEADLESS-3
-    expect_picture added kaleidoscope
+    OUTPUT=HEADLESS-3 expect_picture added kaleidoscope
     as_sway swaymsg output HEADLESS-3 disable >/dev/null
-    OUTPUT=HEADLESS-1
     stays "an output taken away"
     expect_picture after-removal sharp
 }
@@ -110,22 +101,15 @@ case_swayidle() {
     spawn idle swayidle -w timeout 2 "$ZELLIK ${FULLSCREEN[*]}"
     BACKGROUND_PIDS+=("$SPAWNED")
     expect_picture idle kaleidoscope
-    OUTPUT=HEADLESS-2
-    expect_picture idle-second kaleidoscope
+    OUTPUT=HEADLESS-2 expect_picture idle-second kaleidoscope
     SAVER=$(pgrep -f "^$ZELLIK ${FULLSCREEN[*]}") || fail "no zellik under swayidle"
     key
     wait_until 10 gone "$SAVER" || fail "a key did not end it"
 }
 
 # The idle watcher on sway 1.7's org_kde_kwin_idle (idle.sh): grim shows each output's kaleidoscope.
-idle_spawn() { spawn "$@"; }
-idle_as() { as_sway "$@"; }
-compositor_pid() { echo "$SWAY_PID"; }
 idle_drew_everywhere() {
-    OUTPUT=HEADLESS-1
-    expect_picture "idle-$1-first" kaleidoscope
-    OUTPUT=HEADLESS-2
-    expect_picture "idle-$1-second" kaleidoscope
+    expect_picture "idle-$1-first" kaleidoscope && OUTPUT=HEADLESS-2 expect_picture "idle-$1-second" kaleidoscope
 }
 
 # sway's tree: the test client's full-screen mode and focus.
@@ -139,8 +123,7 @@ host_user_window() {
 case_own_overlay() {
     user_client overlay
     started_with_picture over-first sharp
-    OUTPUT=HEADLESS-2
-    expect_picture over-second sharp
+    OUTPUT=HEADLESS-2 expect_picture over-second sharp
     key
     ends_within key "$HOST_SECONDS"
 }

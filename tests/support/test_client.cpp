@@ -1,14 +1,26 @@
-// zellik-test-client fullscreen|inhibit|overlay: a user's program beside the saver, in green, for the Wayland
-// tests.
+// zellik-test-client MODE: a user's program (in green) or hands for the Wayland tests. Prints "ready" once
+// set up (every surface with its first buffer), then runs until a signal; 2 when the compositor lacks MODE.
 //   fullscreen  a toplevel (app_id zellik-test-client) that makes itself full screen and prints
 //               "configure W H STATES" (fullscreen, activated) for each configure the compositor sends
 //   inhibit     the same toplevel holding an idle inhibitor, as a playing video does
 //   overlay     a surface over all of each output's overlay layer that takes no keyboard
-// Prints "ready" once every surface has its first buffer; runs until a signal.
+//   pointer     a device in the seat through wlroots' virtual pointer (declared here: its XML is not
+//               packaged): a seat without one hands clients no wl_pointer for `swaymsg seat seat0 cursor`
+//   input [to X Y | key CODE | click]...  KDE's org_kde_kwin_fake_input (KWin lets ordinary clients use it
+//               with KWIN_WAYLAND_NO_PERMISSION_CHECKS=1): the pointer to X, Y, an evdev key (30 is A) or
+//               the left button pressed and released, then exit 0. With no action it holds its device: KWin
+//               gives the seat a pointer only while some device has one.
+//   remote-desktop  a session of mutter's remote-desktop interface (input that counts as the user's; it lives
+//               as long as this connection): each line "key" on stdin presses and releases A, then prints
+//               "done" or "failed"; ends at end of input.
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "idle-inhibit-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
+#ifdef ZELLIK_FAKE_INPUT
+#include "fake-input-client-protocol.h"
+#endif
 
+#include <gio/gio.h>
 #include <wayland-client.h>
 
 #include <sys/mman.h>
@@ -16,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,13 +48,51 @@ zwlr_layer_shell_v1* gLayerShell = nullptr;
 zwp_idle_inhibit_manager_v1* gInhibitor = nullptr;
 std::vector<wl_output*> gOutputs;
 std::vector<Shown*> gShown;
+wl_seat* gSeat = nullptr;
+const wl_interface kPointerInterface = {"zwlr_virtual_pointer_v1", 1, 0, nullptr, 0, nullptr}; // none sent
+const wl_interface* kCreateTypes[] = {&wl_seat_interface, &kPointerInterface};
+const wl_message kManagerRequests[] = {{"create_virtual_pointer", "?on", kCreateTypes}};
+const wl_interface kManagerInterface = {
+    "zwlr_virtual_pointer_manager_v1", 1, 1, kManagerRequests, 0, nullptr};
+wl_proxy* gPointers = nullptr;
+#ifdef ZELLIK_FAKE_INPUT
+org_kde_kwin_fake_input* gInput = nullptr;
+uint32_t gVersion = 0;
+
+int number(const char* text) {
+    char* end = nullptr;
+    const long value = text != nullptr ? std::strtol(text, &end, 10) : 0;
+    return end != nullptr && end != text && *end == '\0' ? static_cast<int>(value) : -1;
+}
+
+// The fake-input action at argv[i], sent; how many words it took, 0 when it is not understood.
+int act(wl_display* display, char** argv, int i) {
+    const int a = number(argv[i + 1]);
+    const int b = a >= 0 ? number(argv[i + 2]) : -1;
+    if (std::strcmp(argv[i], "to") == 0 && b >= 0 && gVersion >= 3) {
+        org_kde_kwin_fake_input_pointer_motion_absolute(gInput, wl_fixed_from_int(a), wl_fixed_from_int(b));
+        return 3;
+    }
+    const bool key = std::strcmp(argv[i], "key") == 0 && a >= 0 && gVersion >= 4;
+    if (!key && std::strcmp(argv[i], "click") != 0)
+        return 0;
+    for (uint32_t pressed : {1u, 0u}) {
+        if (key)
+            org_kde_kwin_fake_input_keyboard_key(gInput, static_cast<uint32_t>(a), pressed);
+        else
+            org_kde_kwin_fake_input_button(gInput, 0x110, pressed); // BTN_LEFT
+        wl_display_roundtrip(display);
+    }
+    return key ? 2 : 1;
+}
+#endif
 
 template <typename T>
 T* bind(wl_registry* registry, uint32_t name, const wl_interface& interface, uint32_t version) {
     return static_cast<T*>(wl_registry_bind(registry, name, &interface, version));
 }
 
-void global(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+void global(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
     const std::string is = interface;
     if (is == wl_compositor_interface.name)
         gCompositor = bind<wl_compositor>(registry, name, wl_compositor_interface, 4);
@@ -56,6 +107,16 @@ void global(void*, wl_registry* registry, uint32_t name, const char* interface, 
             bind<zwp_idle_inhibit_manager_v1>(registry, name, zwp_idle_inhibit_manager_v1_interface, 1);
     else if (is == wl_output_interface.name)
         gOutputs.push_back(bind<wl_output>(registry, name, wl_output_interface, 1));
+    else if (is == wl_seat_interface.name && gSeat == nullptr)
+        gSeat = bind<wl_seat>(registry, name, wl_seat_interface, 1);
+    else if (is == kManagerInterface.name)
+        gPointers = bind<wl_proxy>(registry, name, kManagerInterface, 1);
+#ifdef ZELLIK_FAKE_INPUT
+    else if (is == org_kde_kwin_fake_input_interface.name && gInput == nullptr)
+        gInput =
+            bind<org_kde_kwin_fake_input>(registry, name, org_kde_kwin_fake_input_interface,
+                                          gVersion = std::min(version, 4u)); // 3: absolute motion, 4: keys
+#endif
 }
 void globalRemove(void*, wl_registry*, uint32_t) {}
 const wl_registry_listener kRegistryListener = {global, globalRemove};
@@ -137,20 +198,80 @@ Shown* newShown() {
     return gShown.back();
 }
 
+const char kRemoteDesktop[] = "org.gnome.Mutter.RemoteDesktop";
+
+bool call(GDBusConnection* bus, const char* path, const char* interface, const char* method,
+          GVariant* parameters, GVariant** reply) {
+    GError* error = nullptr;
+    GVariant* result = g_dbus_connection_call_sync(bus, kRemoteDesktop, path, interface, method, parameters,
+                                                   nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
+    if (result == nullptr) {
+        std::fprintf(stderr, "zellik-test-client: %s: %s\n", method, error->message);
+        g_error_free(error);
+        return false;
+    }
+    if (reply != nullptr)
+        *reply = result;
+    else
+        g_variant_unref(result);
+    return true;
+}
+
+int remoteDesktop() {
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GVariant* reply = nullptr;
+    const char* path = nullptr;
+    const char* session = "org.gnome.Mutter.RemoteDesktop.Session";
+    if (bus == nullptr ||
+        !call(bus, "/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession", nullptr, &reply))
+        return 1;
+    g_variant_get(reply, "(&o)", &path);
+    if (!call(bus, path, session, "Start", nullptr, nullptr))
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    for (char line[64]; std::fgets(line, sizeof line, stdin) != nullptr; std::fflush(stdout)) {
+        const auto key = [&](gboolean pressed) {
+            return call(bus, path, session, "NotifyKeyboardKeycode", g_variant_new("(ub)", 30u, pressed),
+                        nullptr);
+        };
+        std::puts(std::strncmp(line, "key", 3) != 0 || (key(TRUE) && key(FALSE)) ? "done" : "failed");
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string mode = argc == 2 ? argv[1] : "";
+    const std::string mode = argc >= 2 ? argv[1] : "";
+    if (mode == "remote-desktop")
+        return remoteDesktop();
     wl_display* display = wl_display_connect(nullptr);
     if (display != nullptr) {
         wl_registry_add_listener(wl_display_get_registry(display), &kRegistryListener, nullptr);
         wl_display_roundtrip(display);
     }
-    const bool overlay = mode == "overlay", inhibit = mode == "inhibit";
-    if ((!overlay && !inhibit && mode != "fullscreen") || gCompositor == nullptr || gShm == nullptr ||
-        (overlay ? gLayerShell == nullptr : gShell == nullptr) || (inhibit && gInhibitor == nullptr)) {
-        std::fprintf(
-            stderr, "usage: zellik-test-client fullscreen|inhibit|overlay, on a compositor that offers it\n");
+    const bool overlay = mode == "overlay", inhibit = mode == "inhibit", input = mode == "input";
+    bool offered = (overlay || inhibit || mode == "fullscreen") && gCompositor != nullptr &&
+                   gShm != nullptr && (overlay ? gLayerShell != nullptr : gShell != nullptr) &&
+                   (!inhibit || gInhibitor != nullptr);
+    if (mode == "pointer" && gPointers != nullptr)
+        offered = wl_proxy_marshal_constructor(gPointers, 0, &kPointerInterface, gSeat, nullptr) != nullptr;
+#ifdef ZELLIK_FAKE_INPUT
+    if (input && gInput != nullptr) {
+        offered = true;
+        org_kde_kwin_fake_input_authenticate(gInput, "zellik tests", "input for the end-to-end tests");
+        for (int i = 2, taken = 0; i < argc; i += taken)
+            if ((taken = act(display, argv, i)) == 0 || wl_display_roundtrip(display) < 0)
+                return 2;
+        if (argc > 2)
+            return 0;
+    }
+#endif
+    if (!offered || (argc > 2 && !input)) {
+        std::fprintf(stderr,
+                     "usage: zellik-test-client fullscreen|inhibit|overlay|pointer|remote-desktop|input "
+                     "[to X Y|key CODE|click]..., on a compositor that offers it\n");
         return 2;
     }
     for (wl_output* output : overlay ? gOutputs : std::vector<wl_output*>{}) {
@@ -162,7 +283,7 @@ int main(int argc, char** argv) {
         zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
         wl_surface_commit(shown->surface);
     }
-    if (!overlay) {
+    if (inhibit || mode == "fullscreen") {
         xdg_wm_base_add_listener(gShell, &kShellListener, nullptr);
         Shown* shown = newShown();
         xdg_surface* shellSurface = xdg_wm_base_get_xdg_surface(gShell, shown->surface);
@@ -176,13 +297,13 @@ int main(int argc, char** argv) {
         wl_surface_commit(shown->surface);
     }
     bool ready = false;
-    while (wl_display_dispatch(display) >= 0) {
+    do {
         if (!ready && std::all_of(gShown.begin(), gShown.end(), [](const Shown* s) { return s->drawn; })) {
             wl_display_roundtrip(display);
             std::puts("ready");
             std::fflush(stdout);
             ready = true;
         }
-    }
+    } while (wl_display_dispatch(display) >= 0);
     return 0;
 }
