@@ -110,6 +110,7 @@ stopped_server() {
     ends_within "TERM, the server stopped while it draws" 1
     kill -CONT "$1"
 }
+key_ends() { key; ends_within key "$HOST_SECONDS"; }
 stays() {
     sleep "${2:-1}"
     alive "$SAVER" || fail "$1 ended the saver"
@@ -173,6 +174,14 @@ case_user_fullscreen() {
     note "after: $after; $(tail -n1 "$FILES/user.out")"
     [ "$before" = "$after" ] && [[ $after == *"$USER_WINDOW_AS_BEFORE"* ]] || fail "the user's window was $before, is $after"
     tail -n1 "$FILES/user.out" | grep -q 'fullscreen activated' || fail "the window was told $(tail -n1 "$FILES/user.out")"
+}
+# A program's own overlay surfaces (green, all over each output), made before the saver, are below the saver's
+# on every output (the host's overlay_below); the keyboard is the saver's.
+case_own_overlay() {
+    user_client overlay
+    started_with_picture over sharp
+    overlay_below
+    key_ends
 }
 
 "case_${2//-/_}"

@@ -60,39 +60,32 @@ case_compositor_gone() {
 }
 
 # Hidden (the scratchpad), the window of its own gets no frame callbacks: no frame and next to no CPU for 3 s
-# (sway 1.7's headless outputs cannot be switched off); shown, it draws within a second; TERM ends it hidden.
+# (sway 1.7's headless outputs cannot be switched off); shown, it draws again; TERM ends it hidden. Full
+# screen, an overlay surface cannot be hidden on sway, nor its output switched off headless; what is left is
+# a compositor that asks for no frame (stopped): nothing is drawn until it asks again.
 case_hidden() {
-    local frames
-    spawn saver "$ZELLIK" --trace
-    SAVER=$SPAWNED
-    wait_until 100 traced_beyond 0 || fail "no frame traced"
-    as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
-    quiet_for_3s hidden
-    as_sway swaymsg '[app_id=zellik] scratchpad show' >/dev/null
-    wait_until 10 traced_beyond "$frames" || fail "shown, no frame within 1 s"
-    as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null && sleep 0.5
-    kill -TERM "$SAVER"
-    ends_within "TERM while hidden" 1
-    # Full screen: an overlay surface cannot be hidden on sway, nor its output switched off headless; what
-    # is left is a compositor that asks for no frame (stopped): nothing is drawn until it asks again.
-    host_start --trace
-    wait_until 100 traced_beyond 0 || fail "full screen, no frame traced"
+    local scratchpad="as_sway swaymsg '[app_id=zellik] move scratchpad' >/dev/null"
+    quiet_while hidden "$scratchpad" "as_sway swaymsg '[app_id=zellik] scratchpad show' >/dev/null" --trace
     at_exit "kill -CONT $SWAY_PID"
-    kill -STOP "$SWAY_PID" && sleep 0.5
-    quiet_for_3s "full screen, no frame asked for"
-    kill -CONT "$SWAY_PID"
-    wait_until 20 traced_beyond "$frames" || fail "asked again, no frame within 2 s"
-    kill -TERM "$SAVER"
-    ends_within "TERM" 1
+    quiet_while "full screen, no frame asked for" "kill -STOP $SWAY_PID" "kill -CONT $SWAY_PID" "${FULLSCREEN[@]}" --trace
 }
-quiet_for_3s() { # WHAT: no frame traced and next to no CPU for 3 s; sets frames
-    local ticks
+quiet_while() { # WHAT HIDE SHOW SAVER-ARGS...: no frame and next to no CPU for 3 s after HIDE, frames within 2 s of SHOW
+    local ticks frames
+    spawn saver "$ZELLIK" "${@:4}"
+    SAVER=$SPAWNED
+    wait_until 100 traced_beyond 0 || fail "$1: no frame traced"
+    eval "$2" && sleep 0.5
     ticks=$(cpu_ticks "$SAVER") frames=$(traced)
     sleep 3
     ticks=$(($(cpu_ticks "$SAVER") - ticks))
     note "$1 for 3 s: $ticks ticks, $(($(traced) - frames)) frames"
     [ "$ticks" -le $(($(getconf CLK_TCK) * 15 / 100)) ] || fail "$1: it used $ticks ticks in 3 s"
     ! traced_beyond "$frames" || fail "$1: it drew"
+    eval "$3"
+    wait_until 20 traced_beyond "$frames" || fail "$1: no frame within 2 s of its end"
+    eval "$2" && sleep 0.5
+    kill -TERM "$SAVER"
+    ends_within "$1: TERM" 1
 }
 
 # swayidle starts it after two idle seconds, on both outputs; a key ends it.
@@ -118,12 +111,5 @@ host_user_window() {
     command -v jq >/dev/null || { echo "jq is missing"; return 1; }
     as_sway swaymsg -t get_tree | jq -c '.. | objects | select(.app_id? == "zellik-test-client") | {app_id, fullscreen_mode, focused}'
 }
-# A program's own overlay surface (green, all over each output), made before the saver, does not cover it;
-# the keyboard is the saver's (sway 1.7 gives the pointer to the older surface, which takes it here).
-case_own_overlay() {
-    user_client overlay
-    started_with_picture over-first sharp
-    OUTPUT=HEADLESS-2 expect_picture over-second sharp
-    key
-    ends_within key "$HOST_SECONDS"
-}
+# sway 1.7 gives the pointer to the older overlay surface, which takes it here; grim shows the saver on top.
+overlay_below() { OUTPUT=HEADLESS-2 expect_picture over-second sharp; }
