@@ -171,9 +171,22 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
         options->kind = kind;
         return true;
     };
+    // The watcher starts full-screen savers itself, each with the stored
+    // settings, on the session's own display: every option about where or
+    // how one run draws would be silently dropped. The first such, as written.
+    std::string notForIdle;
+    static const char* const kNotForIdle[] = {"configure", "fullscreen", "root",       "window-id",
+                                              "geometry",  "mirrors",    "no-mirrors", "display",
+                                              "wayland",   "x11",        "toplevel"};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const char* value = nullptr;
+        const auto named = [&](const char* name) { return isOption(arg, name, &value); };
+        if (notForIdle.empty() &&
+            (std::any_of(std::begin(kNotForIdle), std::end(kNotForIdle), named) ||
+             std::strcmp(arg, "-c") == 0 || std::strcmp(arg, "-s") == 0 || std::strcmp(arg, "-p") == 0))
+            notForIdle = arg;
+        value = nullptr;
         // The value of an option: after '=' or the next argument.
         auto takeValue = [&](const char* name) -> const char* {
             if (value != nullptr)
@@ -266,10 +279,10 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             return false;
         }
     }
-    // The watcher starts full-screen savers itself, each with the stored settings.
-    if (options->idle && (options->configure || kindGiven || options->mirrors >= 0)) {
-        *error = "'--idle' starts the saver itself and takes no -c, --fullscreen, --root, --window-id or "
-                 "--mirrors";
+    if (options->idle && !notForIdle.empty()) {
+        const size_t equals = notForIdle.find('=');
+        *error = "'--idle' starts the saver itself, full screen with the stored settings, and takes no '" +
+                 notForIdle.substr(0, equals) + "' (only --trace)";
         return false;
     }
     // The idle time is a stored setting, not something for one run.

@@ -70,7 +70,17 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
     {"!'--idle-minutes' stores a setting and needs -c", {"--idle-minutes 5", "-s --idle-minutes=0"}},
     {" idle", {"--idle", "-idle"}},
     {" idle trace", {"--idle --trace"}},
-    {"!'--idle' starts the saver itself", {"--idle -c", "-s --idle", "--idle --mirrors", "--idle -p 5"}},
+    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '%' (only "
+     "--trace)",
+     {"--idle -c", "--idle -s", "--idle --mirrors", "--idle --no-mirrors", "--idle --toplevel",
+      "--idle --wayland", "--idle -x11", "--idle --root", "--idle --configure"}},
+    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '--display' "
+     "(only",
+     {"--display=:1 --idle", "--idle --display :1 --x11"}},
+    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '-p'",
+     {"-p 5 --idle"}},
+    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '--geometry'",
+     {"--geometry=9x9 --idle --trace"}},
     {"!unknown option '%'", {"root", "--rootx", "-", "--h", "--mirrors maybe", "--mirrors=off on"}},
     {"!option '%' takes no value",
      {"--fullscreen=no", "-help=x", "--root=", "-configure=1", "--trace=1", "--no-mirrors=1", "--x11=yes",
