@@ -1,4 +1,5 @@
 #include "host/linux/config_dialog_gtk.h"
+#include "host/linux/idle_start.h"
 #include "host/linux/settings_file.h"
 
 #include <dlfcn.h>
@@ -99,35 +100,6 @@ uint32_t gnomeIdleDelay() {
     return seconds;
 }
 
-// The watcher of this session, started at once so that the new idle time
-// needs no new login: this very program with --idle, in a session of its
-// own (double fork, setsid), so it outlives the dialog and is nobody's
-// zombie. A watcher that already runs makes the new one leave at once.
-void startIdleWatcher() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return;
-    path[length] = '\0';
-    const pid_t child = fork();
-    if (child < 0)
-        return;
-    if (child == 0) {
-        setsid();
-        if (fork() != 0)
-            _exit(0);
-        // Its messages go where the dialog's go: the session's log.
-        const int nothing = open("/dev/null", O_RDWR);
-        if (nothing >= 0)
-            dup2(nothing, STDIN_FILENO);
-        char idle[] = "--idle";
-        char* argv[] = {path, idle, nullptr};
-        execv(path, argv);
-        _exit(127);
-    }
-    waitpid(child, nullptr, 0);
-}
-
 } // namespace
 
 int runConfigDialog(SaverSettings* settings) {
@@ -139,7 +111,7 @@ int runConfigDialog(SaverSettings* settings) {
     if (!gtk.gtk_init_check(nullptr, nullptr)) {
         std::fprintf(stderr,
                      "zellik: no display for the settings dialog; "
-                     "store the setting with 'zellik -c --mirrors on' or 'zellik -c --mirrors off'\n");
+                     "store the settings with 'zellik -c --mirrors on|off' or 'zellik -c --idle-minutes N'\n");
         return 1;
     }
     GtkWidget* dialog = gtk.gtk_dialog_new();

@@ -12,7 +12,8 @@
 //                                  same program so that the autostart entry, the dialog and the
 //                                  watcher start one file, and the saver it starts is its own build
 //  [x] -c                          the GTK settings dialog; -c --mirrors on|off and
-//                                  -c --idle-minutes N store without one
+//                                  -c --idle-minutes N store without one; a time turned on
+//                                  starts the session's watcher where there is a display
 //                                  (GTK is loaded for the dialog alone: the saver starts without it)
 //  [x] the saver                   host/x11/frame_loop.cpp (Xlib + GLX) or
 //                                  host/wayland/wayland_saver.cpp (wayland-client + EGL)
@@ -22,6 +23,7 @@
 #include "host/common/saver_settings.h"
 #include "host/idle/idle_watcher.h"
 #include "host/linux/config_dialog_gtk.h"
+#include "host/linux/idle_start.h"
 #include "host/linux/options.h"
 #include "host/linux/settings_file.h"
 #include "host/linux/stop_signals.h"
@@ -69,6 +71,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zellik: %s\n", error.c_str());
             return 1;
         }
+        // As the dialog's OK: the time takes effect now, not at the next login.
+        if (options.idleMinutes > 0 && sessionHasDisplay(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY")))
+            startIdleWatcher();
         return 0;
     }
     if (options.mirrors >= 0)

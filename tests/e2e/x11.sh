@@ -150,6 +150,13 @@ case_settings_cli() {
         DISPLAY= "$ZELLIK" -c --idle-minutes="$bad" --mirrors off 2>/dev/null
         [ $? = 2 ] && cmp -s "$INI" "$WORK/idle.ini" || fail "--idle-minutes=$bad was not refused"
     done
+    # Where the session has a display, a time turned on starts the session's watcher as the dialog's OK does
+    # (on a display that does not answer and no bus it finds no idle source, and says so); 0 starts none.
+    local store=(env DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus WAYLAND_DISPLAY= DISPLAY=:65000 "$ZELLIK" -c --idle-minutes)
+    "${store[@]}" 4 2>"$WORK/err" && wait_until 30 grep -q 'no idle source' "$WORK/err" ||
+        fail "-c --idle-minutes 4 with a display started no watcher: $(cat "$WORK/err")"
+    "${store[@]}" 0 2>"$WORK/err" && sleep 0.5 && ! grep -q 'idle' "$WORK/err" ||
+        fail "-c --idle-minutes 0 started a watcher: $(cat "$WORK/err")"
 }
 
 # The dialog: Space toggles "Use Mirrors", Alt+A reaches "Start after N minutes", Enter stores both; Escape
