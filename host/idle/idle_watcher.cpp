@@ -10,7 +10,9 @@
 //                                  after an upgrade has replaced the file; never two at once
 //  [x] activity while it runs      resumed / the user-active watch end the saver (SIGTERM), so that
 //                                  input that went to a lock screen above it does not leave it up
-//  [x] setting changed             inotify on the settings folder: a new time re-arms, 0 ends the watcher
+//  [x] setting changed             inotify on the settings folder: a new time re-arms, 0 ends the watcher;
+//                                  a missing file (an editor's save by renaming) keeps the time armed
+//  [x] GNOME's shell restarted     a new owner of Mutter's idle monitor gets the watches again
 //  [x] SIGTERM, SIGINT, the        end the saver and exit 0
 //      compositor or bus gone
 //  [ ] inhibitors                  the compositor's business: each source honours them itself
@@ -49,6 +51,7 @@ struct IdleWatcher {
     uint32_t minuteMs = 60000;
     GPid saver = 0;
     unsigned saverWatch = 0;
+    std::string settingsPath;
     std::string settingsName; // the settings file's name in the folder inotify watches
     bool trace = false;
 };
@@ -148,24 +151,34 @@ gboolean onSettingsFolder(gint fd, GIOCondition, gpointer data) {
             ours || (event->len > 0 && watcher->settingsName == event->name) || (event->mask & IN_Q_OVERFLOW);
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
     }
-    if (ours)
-        onEvent(watcher, IdleEvent::SettingChanged);
+    if (!ours)
+        return G_SOURCE_CONTINUE;
+    // An editor's save by renaming (the file to zellik.ini~, then a new one)
+    // leaves no file for a moment, and a file removed by hand may be back at
+    // once: a missing file is not "off", and the armed time holds until the
+    // file is there again.
+    if (access(watcher->settingsPath.c_str(), F_OK) != 0 && errno == ENOENT) {
+        say(*watcher, "the settings file is missing; the idle time stays %u minutes",
+            static_cast<unsigned>(watcher->watch.minutes));
+        return G_SOURCE_CONTINUE;
+    }
+    onEvent(watcher, IdleEvent::SettingChanged);
     return G_SOURCE_CONTINUE;
 }
 
-// The settings file's folder, watched for the file being written or replaced
-// (the store renames a new file over it). -1 when it cannot be watched: the
-// idle time then holds until the next login.
+// The settings file's folder, watched for the file written whole: closed
+// after writing, or renamed into place (the store renames a new file over
+// it). Not its creation, when a new file is still empty, nor its removal.
+// -1 when it cannot be watched: the idle time then holds until the next login.
 int watchSettingsFolder(IdleWatcher* watcher) {
     const std::string path = settingsFilePath();
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return -1;
+    watcher->settingsPath = path;
     watcher->settingsName = path.substr(slash + 1);
     const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (fd >= 0 &&
-        inotify_add_watch(fd, path.substr(0, slash).c_str(),
-                          IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_DELETE | IN_MOVED_FROM) < 0) {
+    if (fd >= 0 && inotify_add_watch(fd, path.substr(0, slash).c_str(), IN_CLOSE_WRITE | IN_MOVED_TO) < 0) {
         close(fd);
         return -1;
     }
