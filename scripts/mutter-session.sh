@@ -4,6 +4,7 @@
 #   mutter_spawn NAME CMD...  CMD in the background, in the session, its PID in MUTTER_SPAWNED, output in
 #                           $MUTTER_FILES/NAME.out, .err
 #   as_mutter CMD...        CMD in the foreground, in the session
+#   mutter_restart          a new mutter in place of the running one, on the same bus
 #   mutter_stop             ends mutter (by its own PID) and its bus, removes its files
 MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
 
@@ -31,11 +32,15 @@ mutter_start() {
     local socket=zellik-mutter-$$-$RANDOM
     unset WAYLAND_DISPLAY
     MUTTER_BUS=""
-    # The shell inside the bus's session tells the bus address and mutter's PID (exec keeps the PID).
+    # The shell inside the bus's session tells the bus address and mutter's PID; it starts another mutter on
+    # the same bus when mutter_restart asks (a file "restart"), and ends, and the bus with it, when mutter does.
     # MUTTER_DEBUG_RESET_IDLETIME lets a test start idle time from zero.
-    mutter_spawn mutter dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"; echo $$ >"$0/pid"
-        exec env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 --wayland-display "$1" \
-            --virtual-monitor 800x600 --virtual-monitor 640x480' "$MUTTER_FILES" "$socket"
+    mutter_spawn mutter dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"
+        while :; do
+            env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 --wayland-display "$1" \
+                --virtual-monitor 800x600 --virtual-monitor 640x480 & echo $! >"$0/pid"; wait $!
+            rm "$0/restart" 2>/dev/null || exit 0
+        done' "$MUTTER_FILES" "$socket"
     MUTTER_RUN_PID=$MUTTER_SPAWNED
     export XDG_RUNTIME_DIR=$MUTTER_DIR/runtime
     for _ in $(seq 200); do
@@ -53,10 +58,25 @@ mutter_start() {
     exit 1
 }
 
-# MUTTER_PID is mutter while its parent is still this shell's dbus-run-session.
+# MUTTER_PID is mutter while its parent is the shell inside this shell's dbus-run-session.
+mutter_parent() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f2; } # PID
 mutter_own() {
-    [ "$(sed 's/.*) //' "/proc/$MUTTER_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$MUTTER_RUN_PID" ] &&
-        [ "$(sed 's/.*) //' "/proc/$MUTTER_RUN_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]
+    [ "$(mutter_parent "$(mutter_parent "$MUTTER_PID")")" = "$MUTTER_RUN_PID" ] && [ "$(mutter_parent "$MUTTER_RUN_PID")" = "$$" ]
+}
+# Ends mutter (as a shell restart or a crash does) and starts a new one on the same bus and Wayland socket;
+# returns once its idle monitor answers.
+mutter_restart() {
+    local old=$MUTTER_PID
+    mutter_own || return 1
+    touch "$MUTTER_FILES/restart"
+    kill -TERM "$old"
+    for _ in $(seq 200); do
+        MUTTER_PID=$(cat "$MUTTER_FILES/pid")
+        [ "$MUTTER_PID" != "$old" ] && as_mutter gdbus call --session -d org.gnome.Mutter.IdleMonitor \
+            -o /org/gnome/Mutter/IdleMonitor/Core -m org.gnome.Mutter.IdleMonitor.GetIdletime >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
 }
 mutter_running() {
     local stat

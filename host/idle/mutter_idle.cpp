@@ -57,9 +57,37 @@ void onWatchFired(GDBusConnection*, const char*, const char*, const char*, const
     }
 }
 
+bool addIdleWatch(MutterIdle* idle) {
+    uint64_t id = 0;
+    const bool ok =
+        callMonitor(idle->bus, "AddIdleWatch", g_variant_new("(t)", uint64_t{idle->idleMs}), "(u)", &id);
+    idle->idleWatch = static_cast<uint32_t>(id);
+    return ok;
+}
+
+// Mutter has left the bus: its watches went with it. The watcher waits for
+// the name's next owner rather than ending, as the session goes on (GNOME on
+// X11 restarts its shell); the bus closing is what ends it.
 void onNameVanished(GDBusConnection*, const char*, gpointer data) {
     MutterIdle* idle = static_cast<MutterIdle*>(data);
-    idle->notify(idle->user, IdleEvent::SourceGone);
+    if (idle->ownerGone)
+        return;
+    idle->ownerGone = true;
+    idle->wantsActive = idle->activeWatch != 0;
+    idle->idleWatch = idle->activeWatch = 0;
+}
+
+// A Mutter owns the name (the first, at connection, or a new one): on a new
+// one the watches are added again, the user-active one too when a saver
+// started before the change is waiting for input.
+void onNameAppeared(GDBusConnection*, const char*, const char*, gpointer data) {
+    MutterIdle* idle = static_cast<MutterIdle*>(data);
+    if (!idle->ownerGone)
+        return;
+    idle->ownerGone = false;
+    if (!addIdleWatch(idle) || (idle->wantsActive && !addActiveWatch(idle)))
+        idle->notify(idle->user, IdleEvent::SourceGone);
+    idle->wantsActive = false;
 }
 
 void onClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
@@ -83,21 +111,19 @@ bool connectMutterIdle(MutterIdle* idle) {
     }
     idle->signal = g_dbus_connection_signal_subscribe(idle->bus, kName, kName, "WatchFired", kPath, nullptr,
                                                       G_DBUS_SIGNAL_FLAGS_NONE, onWatchFired, idle, nullptr);
-    // Mutter leaving the bus (its end, or a crash) ends the session's idle source.
-    idle->nameWatch = g_bus_watch_name_on_connection(idle->bus, kName, G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
-                                                     onNameVanished, idle, nullptr);
+    idle->nameWatch = g_bus_watch_name_on_connection(idle->bus, kName, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                                                     onNameAppeared, onNameVanished, idle, nullptr);
     idle->closed = static_cast<unsigned>(g_signal_connect(idle->bus, "closed", G_CALLBACK(onClosed), idle));
     return true;
 }
 
 bool armMutterIdle(MutterIdle* idle, uint32_t milliseconds) {
+    idle->idleMs = milliseconds;
+    if (idle->ownerGone)
+        return true; // armed on the next owner
     if (idle->idleWatch != 0)
         callMonitor(idle->bus, "RemoveWatch", g_variant_new("(u)", idle->idleWatch), nullptr, nullptr);
-    uint64_t id = 0;
-    const bool ok =
-        callMonitor(idle->bus, "AddIdleWatch", g_variant_new("(t)", uint64_t{milliseconds}), "(u)", &id);
-    idle->idleWatch = static_cast<uint32_t>(id);
-    return ok;
+    return addIdleWatch(idle);
 }
 
 void closeMutterIdle(MutterIdle* idle) {
