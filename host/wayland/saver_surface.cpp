@@ -113,6 +113,17 @@ void layerConfigure(void* data, zwlr_layer_surface_v1* layerSurface, uint32_t se
     }
     surface->layerWidth = w;
     surface->layerHeight = h;
+    // xdg-shell maps a popup only once its parent is mapped: the layer
+    // surface gets its buffer first, the transparent pixel stretched over
+    // the whole output where the viewporter is offered (else the pixel
+    // alone). Transparent, it shows nothing until the saver's first frame;
+    // whole, it takes the resting pointer as it appears (a compositor looks
+    // again at what lies under the pointer when a layer surface maps, not
+    // when a popup does), so a click without a move comes to the saver.
+    if (surface->layerViewport != nullptr)
+        wp_viewport_set_destination(surface->layerViewport, w, h);
+    wl_surface_attach(surface->layerBase, surface->run->clearPixel, 0, 0);
+    wl_surface_commit(surface->layerBase);
     openPopup(surface);
 }
 
@@ -261,6 +272,8 @@ SaverSurface* createSaverSurface(WaylandRun* run, ScreenOutput* screen) {
         // (size 0x0: the compositor gives the output's), pushing nothing aside,
         // with the keyboard to itself; the user's windows keep their state.
         surface->layerBase = wl_compositor_create_surface(run->compositor);
+        if (run->viewporter != nullptr)
+            surface->layerViewport = wp_viewporter_get_viewport(run->viewporter, surface->layerBase);
         surface->layerSurface = zwlr_layer_shell_v1_get_layer_surface(
             run->layerShell, surface->layerBase, screen->output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zellik");
         zwlr_layer_surface_v1_add_listener(surface->layerSurface, &kLayerSurfaceListener, surface);
@@ -337,17 +350,7 @@ bool drawSurface(SaverSurface* surface, uint32_t renderFlags) {
     surface->frameCallback = wl_surface_frame(surface->surface);
     wl_callback_add_listener(surface->frameCallback, &kFrameListener, surface);
     surface->frameWanted = false;
-    const bool swapped = eglSwapBuffers(surface->run->egl, surface->eglSurface) == EGL_TRUE;
-    // The layer surface shows itself (its transparent pixel) once the popup
-    // has its first frame: a compositor looks again at what lies under a
-    // resting pointer when a layer surface appears, not when a popup does, so
-    // that a click without a move comes to the saver, not to the window under it.
-    if (surface->layerBase != nullptr && !surface->layerShown) {
-        wl_surface_attach(surface->layerBase, surface->run->clearPixel, 0, 0);
-        wl_surface_commit(surface->layerBase);
-        surface->layerShown = true;
-    }
-    return swapped;
+    return eglSwapBuffers(surface->run->egl, surface->eglSurface) == EGL_TRUE;
 }
 
 void destroySaverSurface(SaverSurface* surface) {
@@ -382,6 +385,8 @@ void destroySaverSurface(SaverSurface* surface) {
         xdg_surface_destroy(surface->shellSurface);
     if (surface->layerSurface != nullptr)
         zwlr_layer_surface_v1_destroy(surface->layerSurface);
+    if (surface->layerViewport != nullptr)
+        wp_viewport_destroy(surface->layerViewport);
     if (surface->layerBase != nullptr)
         wl_surface_destroy(surface->layerBase);
     wl_surface_destroy(surface->surface);

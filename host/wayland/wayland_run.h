@@ -66,7 +66,7 @@ struct SaverSurface {
     zwlr_layer_surface_v1* layerSurface = nullptr;
     xdg_popup* popup = nullptr;              // the role of surface, with shellSurface
     int32_t layerWidth = 0, layerHeight = 0; // the layer surface's configured size, the popup's
-    bool layerShown = false;                 // the layer surface has its pixel
+    wp_viewport* layerViewport = nullptr;    // stretches layerBase's pixel over the output
     bool closed = false; // to be destroyed: closed by the compositor, or its output's size changed
     wp_viewport* viewport = nullptr;
     wp_fractional_scale_v1* fractionalScale = nullptr;
