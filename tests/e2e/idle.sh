@@ -63,6 +63,8 @@ idle_drew_everywhere() {
     from=$(grep -n "$SURFACE" "$log" | sed -n "$((2 * $1 - 1))p" | cut -d: -f1)
     wait_until 100 drew_both "$log" "$from" ||
         fail "saver $1 did not draw on both monitors: $(tail -n +"$from" "$log" | grep -m5 configure)"
+    ! grep -q 'get_layer_surface' "$log" || parents_mapped_first "$log" $((2 * $1)) ||
+        fail "saver $1 committed a popup before its layer surface had a buffer"
     note "saver $1: a surface configured for each monitor, two with 20 or more frames each"
 }
 # The autostart entry's command line with this build's program, or the documented one.
@@ -82,10 +84,11 @@ case_idle() {
     kill -TERM "$WATCHER"
     watcher_ends "TERM while the saver runs"
 }
-# Set up as a person does: zellik -c --idle-minutes 1 and the autostart entry's command. A second watcher
-# in the session exits 0 at once; a new time is taken without a new login, and 0 ends the watcher.
+# Set up as a person does: zellik -c --idle-minutes 1 (from a terminal without a display, as over ssh) and the
+# autostart entry's command at login. A second watcher in the session (the one -c starts where there is a
+# display) exits 0 at once; a new time is taken without a new login, and 0 ends the watcher.
 case_idle_setting() {
-    as_session "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
+    as_session env -u WAYLAND_DISPLAY -u DISPLAY "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
     watch_idle $(autostart_command)
     idle_cycle 1
     spawn second $(autostart_command)
@@ -136,4 +139,41 @@ case_idle_inhibited() {
     [ "$t0" -ge $((IDLE_MS * 3 / 4)) ] || fail "a saver $t0 ms after the inhibitor went, before an idle period"
     note "the inhibitor gone, a saver after $t0 ms"
     idle_cycle 1
+}
+# A save by renaming (Emacs and vim: the file to zellik.ini~, then a new one written) keeps the watcher: while
+# the file is missing the armed time stays, and the new one is armed once the file is back.
+case_idle_rename() {
+    host_set IdleMinutes 5
+    watch_idle "$ZELLIK" --idle
+    wait_until 50 said "for $((5 * IDLE_MS)) ms" 1 || fail "the watcher did not start: $(watcher_says)"
+    mv "$INI" "$INI~"
+    sleep 1
+    alive "$WATCHER" || fail "the watcher ended while the file was missing: $(watcher_says)"
+    sed 's/^IdleMinutes=5$/IdleMinutes=1/' "$INI~" >"$INI"
+    wait_until 30 said "for $IDLE_MS ms" 1 || fail "the new time was not armed: $(watcher_says)"
+    idle_cycle 1
+}
+# GNOME's shell restarting (a new mutter takes the idle monitor's name on the same bus) leaves the watcher
+# watching the new one: a saver after the idle time.
+case_idle_restart() {
+    host_set IdleMinutes 1
+    watch_idle "$ZELLIK" --idle
+    wait_until 50 said "for $IDLE_MS ms" 1 || fail "the watcher did not start: $(watcher_says)"
+    mutter_restart || fail "no new mutter"
+    note "a new mutter, PID $MUTTER_PID"
+    idle_started 1
+    alive "$WATCHER" || fail "the watcher ended"
+    kill -TERM "$WATCHER"
+    watcher_ends "TERM after the restart"
+}
+# The README's line, zellik -c --idle-minutes 1, in a session with a display starts the session's watcher at
+# once: the saver after the idle time (the watcher inherits the test's minute); 0 ends that watcher.
+case_idle_cli() {
+    local lock=$XDG_RUNTIME_DIR/zellik-idle-$WAYLAND_DISPLAY.lock
+    as_session env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS "$ZELLIK" -c --idle-minutes 1 >"$WORK/cli.out" 2>&1 ||
+        fail "-c --idle-minutes 1: $(cat "$WORK/cli.out")"
+    idle_drew_everywhere 1
+    key
+    as_session "$ZELLIK" -c --idle-minutes 0 || fail "-c --idle-minutes 0 failed"
+    wait_until 50 flock -n "$lock" true || fail "the watcher still holds $lock"
 }
