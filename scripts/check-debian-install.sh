@@ -8,6 +8,8 @@
 #     draws a lit, mirror-symmetric kaleidoscope (judged by the tests' zellik-picture);
 #   the desktop entries are where MATE's and Xfce's savers, the menus and the sessions' autostart look,
 #     each naming the installed program;
+#   zellik is on PATH, and the README's lines that need no display run as written for an ordinary account
+#     (--help, -c --mirrors off, -c --idle-minutes N storing, --idle leaving at once with the time 0);
 #   apt-get remove zellik leaves only its conffile (the autostart entry, inert without the program it
 #     tries), and apt-get purge none of its files; dpkg forgets it.
 # Each release's base root is made once and kept in build/debian-roots as a tarball, beside the
@@ -119,6 +121,17 @@ check_suite() {
     fail "no kaleidoscope on the screen ($shot): $(cat "$cache/$suite.judged" 2>/dev/null)" "$log"
   [ "$status" = 0 ] || fail "the saver ended with status $status" "$log"
   echo "   $(cat "$cache/$suite.judged")"
+
+  step "the README's lines that run without a display, as the account types them"
+  chroot "$tree" /usr/sbin/runuser -u viewer -- /usr/bin/env -i PATH=/usr/bin:/bin HOME=/home/viewer LANG=C.UTF-8 \
+    /bin/bash -c 'set -ex; ini=~/.config/zellik/zellik.ini
+      [ "$(command -v zellik)" = /usr/bin/zellik ]
+      zellik --help | grep "^Usage: zellik"
+      zellik -c --mirrors off
+      zellik -c --idle-minutes 10
+      grep -x UseMirrors=0 $ini && grep -x IdleMinutes=10 $ini
+      zellik -c --idle-minutes 0
+      zellik --idle' >"$log" 2>&1 || fail "a README line failed for the account" "$log"
 
   # What stays of the package's paths must be a folder another package owns, or (after remove) a conffile.
   dpkg-deb -c "$deb" | awk '{sub("/$", "", $6); print substr($6, 2)}' | grep . >"$tree/tmp/paths"

@@ -215,8 +215,8 @@ case_xscreensaver() {
     wait_until 50 gone "$SAVER" || fail "zellik still runs after -deactivate"
 }
 
-# The .deb installed: xscreensaver runs "zellik" by name; purged: none of its files stay (a remove keeps the
-# autostart entry, a conffile).
+# The .deb installed: zellik is on PATH, xscreensaver runs "zellik" by name; purged: none of its files stay (a
+# remove keeps the autostart entry, a conffile).
 case_deb() {
     local deb
     deb=$(ls "$ZELLIK_DIST"/zellik_*_amd64.deb 2>/dev/null) || skip "no package in $ZELLIK_DIST (scripts/package.sh)"
@@ -226,6 +226,9 @@ case_deb() {
     dpkg -L zellik | while read -r file; do [ ! -f "$file" ] || echo "$file"; done >"$WORK/files"
     [ "$(grep -c . "$WORK/files")" -ge 5 ] && grep -qx /usr/libexec/xscreensaver/zellik "$WORK/files" ||
         fail "installed: $(cat "$WORK/files")"
+    [ "$(env -i PATH=/usr/bin:/bin sh -c 'command -v zellik')" = /usr/bin/zellik ] &&
+        [ "$(readlink /usr/bin/zellik)" = ../libexec/xscreensaver/zellik ] && zellik --help | grep -q '^Usage: zellik' ||
+        fail "zellik is not on PATH as a relative link to the program"
     case_xscreensaver zellik
     "${ROOT[@]}" dpkg -P zellik >/dev/null || fail "dpkg -P"
     while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -P"; done <"$WORK/files"
