@@ -280,9 +280,8 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
         }
     }
     if (options->idle && !notForIdle.empty()) {
-        const size_t equals = notForIdle.find('=');
         *error = "'--idle' starts the saver itself, full screen with the stored settings, and takes no '" +
-                 notForIdle.substr(0, equals) + "' (only --trace)";
+                 notForIdle + "' (only --trace)";
         return false;
     }
     // The idle time is a stored setting, not something for one run.

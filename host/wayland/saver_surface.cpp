@@ -58,9 +58,14 @@ void toplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
 const xdg_toplevel_listener kToplevelListener = {toplevelConfigure, toplevelClose, toplevelBounds,
                                                  toplevelCapabilities};
 
-// The popup's configure: its place on the layer surface and its size.
+// The popup's configure: its place on the layer surface and its size. It
+// lies on all of its layer surface, at 0,0: a point means the same on both,
+// so a reference point the pointer gave on the layer surface (mapped first)
+// still holds.
 void popupConfigure(void* data, xdg_popup*, int32_t, int32_t, int32_t width, int32_t height) {
-    takeConfiguredSize(static_cast<SaverSurface*>(data), width, height);
+    auto* surface = static_cast<SaverSurface*>(data);
+    surface->configuredWidth = width;
+    surface->configuredHeight = height;
 }
 
 // The compositor takes the surface away (its output is going, or it will not

@@ -51,7 +51,7 @@ overlay_below() {
     windows >"$WORK/windows"
     note "$(cat "$WORK/windows")"
     awk 'NR == FNR { if ($1 == "zellik-test-client") { n++; if ($4 > top) top = $4 }; next }
-        $1 == "zellik" && $3 ~ /,800x600$/ { print $3, (n == 2 && $4 > top) }' "$WORK/windows" "$WORK/windows" |
+        $1 == "zellik" && $2 == "popup" && $3 ~ /,800x600$/ { print $3, (n == 2 && $4 > top) }' "$WORK/windows" "$WORK/windows" |
         sort | tr '\n' ' ' | grep -q '^0,0,800x600 1 800,0,800x600 1 $' ||
         fail "the saver is not over all of both outputs, above the other overlay surfaces"
 }

@@ -161,18 +161,15 @@ user_client() { # MODE: the test client, ready
     BACKGROUND_PIDS+=("$SPAWNED")
     wait_until 50 grep -q ready "$FILES/user.out" || fail "the test client did not start: $(cat "$FILES/user.err")"
 }
-# xdg-shell maps a popup only after its parent: in a protocol log (WAYLAND_DEBUG=client), each layer surface's
-# popup commits first after the layer surface has had a buffer attached and committed. True for N or more popups.
+# xdg-shell maps a popup only after its parent: in a protocol log (WAYLAND_DEBUG=client) each layer surface has
+# had a buffer attached and committed before its popup is made. True for N or more popups.
 parents_mapped_first() { # LOG N
     awk -v want="$2" 'function id(re) { return match($0, re) ? substr($0, RSTART, RLENGTH) : "" }
-        / -> / { s = id("wl_surface@[0-9]+") }
-        /\.get_layer_surface\(/ { layer[s] = 1; attached[s] = mapped[s] = 0; parent[id("zwlr_layer_surface_v1@[0-9]+")] = s }
-        /\.get_xdg_surface\(/ { of[id("xdg_surface@[0-9]+")] = s }
-        / -> xdg_surface@[0-9]+\.get_popup\(/ { popup[id("xdg_popup@[0-9]+")] = of[id("xdg_surface@[0-9]+")] }
-        / -> zwlr_layer_surface_v1@[0-9]+\.get_popup\(/ { waiting[popup[id("xdg_popup@[0-9]+")]] = parent[id("zwlr_layer_surface_v1@[0-9]+")] }
-        / -> wl_surface@[0-9]+\.attach\(wl_buffer@/ { attached[s] = 1 }
-        / -> wl_surface@[0-9]+\.commit\(/ { if (attached[s]) mapped[s] = 1
-            if (s in waiting) { n++; if (!mapped[waiting[s]]) early++; delete waiting[s] } }
+        / -> / { s = id("wl_surface@[0-9]+"); l = id("zwlr_layer_surface_v1@[0-9]+") }
+        /\.get_layer_surface\(/ { attached[s] = mapped[s] = 0; parent[l] = s }
+        / -> wl_surface@.*\.attach\(wl_buffer@/ { attached[s] = 1 }
+        / -> wl_surface@.*\.commit\(/ { mapped[s] = mapped[s] || attached[s] }
+        / -> zwlr_layer_surface_v1@.*\.get_popup\(/ { n++; early += !mapped[parent[l]] }
         END { exit !(n >= want && early == 0) }' "$1"
 }
 # A user's full-screen window (a video, a game) is full screen and focused as before once a key has ended

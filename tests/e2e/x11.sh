@@ -150,13 +150,6 @@ case_settings_cli() {
         DISPLAY= "$ZELLIK" -c --idle-minutes="$bad" --mirrors off 2>/dev/null
         [ $? = 2 ] && cmp -s "$INI" "$WORK/idle.ini" || fail "--idle-minutes=$bad was not refused"
     done
-    # Where the session has a display, a time turned on starts the session's watcher as the dialog's OK does
-    # (on a display that does not answer and no bus it finds no idle source, and says so); 0 starts none.
-    local store=(env DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus WAYLAND_DISPLAY= DISPLAY=:65000 "$ZELLIK" -c --idle-minutes)
-    "${store[@]}" 4 2>"$WORK/err" && wait_until 30 grep -q 'no idle source' "$WORK/err" ||
-        fail "-c --idle-minutes 4 with a display started no watcher: $(cat "$WORK/err")"
-    "${store[@]}" 0 2>"$WORK/err" && sleep 0.5 && ! grep -q 'idle' "$WORK/err" ||
-        fail "-c --idle-minutes 0 started a watcher: $(cat "$WORK/err")"
 }
 
 # The dialog: Space toggles "Use Mirrors", Alt+A reaches "Start after N minutes", Enter stores both; Escape
@@ -226,9 +219,8 @@ case_deb() {
     dpkg -L zellik | while read -r file; do [ ! -f "$file" ] || echo "$file"; done >"$WORK/files"
     [ "$(grep -c . "$WORK/files")" -ge 5 ] && grep -qx /usr/libexec/xscreensaver/zellik "$WORK/files" ||
         fail "installed: $(cat "$WORK/files")"
-    [ "$(env -i PATH=/usr/bin:/bin sh -c 'command -v zellik')" = /usr/bin/zellik ] &&
-        [ "$(readlink /usr/bin/zellik)" = ../libexec/xscreensaver/zellik ] && zellik --help | grep -q '^Usage: zellik' ||
-        fail "zellik is not on PATH as a relative link to the program"
+    [ "$(env -i PATH=/usr/bin:/bin sh -c 'command -v zellik')" = /usr/bin/zellik ] && [ "$(readlink /usr/bin/zellik)" = \
+        ../libexec/xscreensaver/zellik ] && zellik --help | grep -q '^Usage: zellik' || fail "zellik is not on PATH as a link"
     case_xscreensaver zellik
     "${ROOT[@]}" dpkg -P zellik >/dev/null || fail "dpkg -P"
     while read -r file; do [ ! -e "$file" ] || fail "$file stays after dpkg -P"; done <"$WORK/files"

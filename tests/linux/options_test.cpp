@@ -73,14 +73,8 @@ const std::pair<const char*, std::vector<const char*>> kRuns[] = {
     {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '%' (only "
      "--trace)",
      {"--idle -c", "--idle -s", "--idle --mirrors", "--idle --no-mirrors", "--idle --toplevel",
-      "--idle --wayland", "--idle -x11", "--idle --root", "--idle --configure"}},
-    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '--display' "
-     "(only",
-     {"--display=:1 --idle", "--idle --display :1 --x11"}},
-    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '-p'",
-     {"-p 5 --idle"}},
-    {"!'--idle' starts the saver itself, full screen with the stored settings, and takes no '--geometry'",
-     {"--geometry=9x9 --idle --trace"}},
+      "--idle --wayland", "--idle -x11", "--idle --root", "-idle -configure", "--idle --display=:1",
+      "--trace --idle --geometry=9x9"}},
     {"!unknown option '%'", {"root", "--rootx", "-", "--h", "--mirrors maybe", "--mirrors=off on"}},
     {"!option '%' takes no value",
      {"--fullscreen=no", "-help=x", "--root=", "-configure=1", "--trace=1", "--no-mirrors=1", "--x11=yes",
