@@ -114,10 +114,10 @@ host_user_window() {
 # sway 1.7 gives the pointer to the older overlay surface, which takes it here; grim shows the saver on top.
 overlay_below() { OUTPUT=HEADLESS-2 expect_picture over-second sharp; }
 
-# On the overlay layer each output's layer surface is mapped before its popup (xdg-shell's rule), on both outputs.
+# On the overlay layer each output's layer surface is mapped before its popup (xdg-shell's rule); then it draws.
 case_overlay_parent() {
     spawn saver env WAYLAND_DEBUG=client "$ZELLIK" --fullscreen
     SAVER=$SPAWNED
     wait_until 100 parents_mapped_first "$FILES/saver.err" 2 || fail "a popup came before its parent was mapped"
-    key_ends
+    expect_picture parent-first kaleidoscope
 }
