@@ -109,9 +109,9 @@ int runConfigDialog(SaverSettings* settings) {
         return 1;
     }
     if (!gtk.gtk_init_check(nullptr, nullptr)) {
-        std::fprintf(stderr,
-                     "zellik: no display for the settings dialog; "
-                     "store the settings with 'zellik -c --mirrors on|off' or 'zellik -c --idle-minutes N'\n");
+        std::fprintf(
+            stderr, "zellik: no display for the settings dialog; "
+                    "store the settings with 'zellik -c --mirrors on|off' or 'zellik -c --idle-minutes N'\n");
         return 1;
     }
     GtkWidget* dialog = gtk.gtk_dialog_new();
