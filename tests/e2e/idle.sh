@@ -165,6 +165,6 @@ case_idle_cli() {
     as_session env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS "$ZELLIK" -c --idle-minutes 1 >"$WORK/cli" 2>&1 || fail "$(cat "$WORK/cli")"
     idle_drew_everywhere 1
     key
-    as_session "$ZELLIK" -c --idle-minutes 0 || fail "-c --idle-minutes 0 failed"
-    wait_until 50 flock -n "$XDG_RUNTIME_DIR/zellik-idle-$WAYLAND_DISPLAY.lock" true || fail "the watcher did not end"
+    as_session "$ZELLIK" -c --idle-minutes 0 && wait_until 50 flock -n "$XDG_RUNTIME_DIR/zellik-idle-$WAYLAND_DISPLAY.lock" true ||
+        fail "-c --idle-minutes 0 did not end the watcher"
 }

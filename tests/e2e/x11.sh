@@ -134,9 +134,11 @@ EOF
     cmp -s "$WORK/before.ini" "$INI" && [ "$(ls "${INI%/*}")" = zellik.ini ] || fail "the old file changed"
 }
 
-# -c --mirrors and --idle-minutes without a display store in place, keeping every other line; a bad value
-# gets one warning; an idle time that is not a whole number from 0 to 720 is refused with 2, storing nothing.
+# -c without a display names both stores; -c --mirrors and --idle-minutes store in place, keeping every other
+# line; a bad value gets one warning; an idle time that is not a whole number from 0 to 720 is refused with 2,
+# storing nothing.
 case_settings_cli() {
+    [[ $(DISPLAY= WAYLAND_DISPLAY= "$ZELLIK" -c 2>&1) == *"or 'zellik -c --idle-minutes N'" ]] || fail "-c without a display"
     DISPLAY= "$ZELLIK" -c --mirrors off || fail "the first store failed"
     [ "$(cat "$INI")" = $'[Software\\Quent\\Dunmere]\nUseMirrors=0' ] || fail "new file: $(cat "$INI")"
     [ "$(stat -c %a "${INI%/*}")" = 700 ] || fail "the settings folder is not private"
