@@ -1,5 +1,5 @@
 // How the tests judge a drawn picture (a frame read back, or a screenshot), as a person sees it from a
-// little distance: brightness blurred over 9 x 9 pixels, so that hairlines and edge pixels do not count.
+// little distance: blurred, so that hairlines, edge pixels and a driver's texel choice do not count.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -25,34 +25,25 @@ struct PictureMeasures {
 };
 PictureMeasures measurePicture(const Picture& picture);
 
-// A frame against its reference picture, as a viewer sees it. Drivers round texture filtering apart:
-// Mesa's softpipe picks other texels and mip levels than llvmpipe, at thousands of scattered pixels of
-// the references (3 375 to 19 542 of 76 800 with any channel apart, 1 to 1 581 more than 10 levels from
-// every neighbour), while no edge, tile or colour moves. So both pictures are blurred by a 5 x 5 box; a
-// blurred pixel's difference is its largest channel difference from the nearest in colour of the other
-// picture's 3 x 3 neighbourhood, both ways (an edge moved by a pixel is no difference); the differences
-// are averaged over the 9 x 9 region about each pixel, and the worst region counts. With it the
-// structure: the disc's brightness, its share of black and its symmetry (measurePicture) may move by
-// kLitAllowance, kBlackAllowance and kMirrorAllowance.
-//
-// Measured on the five references (scripts/planted-faults.sh, 9 December 2026), the worst region against
-// llvmpipe's: softpipe 1.43 levels, zink over lavapipe 0.02 (the Windows build under Wine draws with
-// llvmpipe: 0); softpipe's structure moves by lit 0.03, black 0.002, mirror 0.000. The smallest planted
-// visible faults: the zoom's drift not eased 7.8, the logo in other colours or at another place 9.0, the
-// tiles' texture mirrored 13.5, no mip maps 18.8, a slower glide 27.4, the rest 44 to 211.
-// kRegionAllowance lies between, 2.4 times softpipe's worst and 2.2 times below the smallest fault; in
-// the measure (1 at the limits) softpipe comes to 0.41 and the smallest fault to 2.58. The logo upside
-// down (1.76, as little as a driver) is Picture.LogoStripColourOpacityAndPlace's to catch, at 640 x 480.
+// A frame against its reference as a viewer sees it, whatever driver rounds texture filtering. Both are
+// blurred by a 5 x 5 box; a blurred pixel's difference is its largest channel difference from the nearest
+// of the other's 3 x 3 neighbourhood, both ways (an edge moved by a pixel is none); the worst mean over
+// the 9 x 9 region about a pixel counts, with the disc's brightness, black share and symmetry.
+// Measured on the references (scripts/planted-faults.sh, 9 December 2026): softpipe's frames lie apart
+// from llvmpipe's at 3 375 to 19 542 scattered pixels, 1 to 1 581 by more than 10 levels from every
+// neighbour, yet their worst region only by 1.43 levels, zink over lavapipe's by 0.02, Wine's (llvmpipe)
+// by 0; softpipe's lit by 0.03, black 0.002, mirror 0.000. The smallest planted visible faults: the
+// zoom's drift not eased 7.8, the logo's colour or place 9.0, the tiles' texture mirrored 13.5, no mip
+// maps 18.8, a slower glide 27.4, the rest 44 to 211. kRegionAllowance lies 2.4 times over softpipe and
+// 2.2 times under the smallest fault (measure: 0.41 and 2.58). The logo upside down (1.76) is
+// Picture.LogoStripColourOpacityAndPlace's to catch, at 640 x 480.
 constexpr int kBlurRadius = 2, kRegionRadius = 4;
-constexpr double kRegionAllowance = 3.5;
-constexpr double kLitAllowance = 0.5, kBlackAllowance = 0.02, kMirrorAllowance = 0.02;
+constexpr double kRegionAllowance = 3.5, kLitAllowance = 0.5, kBlackAllowance = 0.02, kMirrorAllowance = 0.02;
 struct PictureDifference {
     double worstRegion = 0;           // the largest mean over a region, in levels of 255
     int32_t regionX = 0, regionY = 0; // that region's centre
     PictureMeasures picture, reference;
-    // The largest of the worst region and the structural measures' differences, each over its allowance:
-    // the pictures look alike at 1 or less.
-    double measure() const;
+    double measure() const; // the largest difference over its allowance: alike at 1 or less
 };
 // `difference` gets the blurred differences scaled four times, red where a region is over.
 PictureDifference comparePictures(const Picture& picture, const Picture& reference, Picture* difference);
