@@ -88,13 +88,9 @@ double PictureDifference::measure() const {
 }
 
 PictureDifference comparePictures(const Picture& p, const Picture& reference, Picture* difference) {
-    PictureDifference d;
-    if (p.width != reference.width || p.height != reference.height || p.width == 0 || p.height == 0) {
-        d.worstRegion = 255.0;
-        return d;
-    }
-    d.picture = measurePicture(p);
-    d.reference = measurePicture(reference);
+    if (p.width != reference.width || p.height != reference.height || p.width == 0 || p.height == 0)
+        return PictureDifference{255.0, 0, 0, {}, {}};
+    PictureDifference d{0, 0, 0, measurePicture(p), measurePicture(reference)};
     const int w = p.width, h = p.height;
     std::vector<double> seen[2][3];
     for (int c = 0; c < 3; ++c) {
@@ -102,8 +98,7 @@ PictureDifference comparePictures(const Picture& p, const Picture& reference, Pi
         seen[0][c] = boxBlur(plane(p, level), w, h, kBlurRadius);
         seen[1][c] = boxBlur(plane(reference, level), w, h, kBlurRadius);
     }
-    // Per pixel: the largest channel difference of the blurred pictures, from the nearest of the other's
-    // 3 x 3 neighbourhood, both ways (an edge moved by a pixel is no difference).
+    // Per pixel: the largest channel difference from the nearest of the other's 3 x 3 pixels, both ways.
     std::vector<double> apart(size_t(w) * h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
