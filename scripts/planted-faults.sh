@@ -89,7 +89,7 @@ while IFS='|' read -r name file script what; do
     printf '%-16s MISSED  worst %-8s %s\n' "$name" "$(worst)" "$what"
     missed=$((missed + 1))
   else
-    failed=$(grep -cE '^ *[0-9]+ - .*\((Failed|Not Run)' "$work/ctest.log" || true)
+    failed=$(grep -cE '^[[:space:]]*[0-9]+ - .*\((Failed|Not Run)' "$work/ctest.log" || true)
     printf '%-16s caught  worst %-8s %s (%s tests fail)\n' "$name" "$(worst)" "$what" "$failed"
     caught=$((caught + 1))
   fi
