@@ -30,6 +30,12 @@ ctest --preset windows
 echo "== testing"
 ctest --preset linux
 
+# The pictures judged as drawn by Mesa's other rasterisers: softpipe (about two minutes: it draws every
+# frame up to the one compared) and zink over lavapipe, Vulkan's software device.
+echo "== the render label on softpipe and on zink"
+GALLIUM_DRIVER=softpipe ctest --preset linux -L render -j2
+MESA_LOADER_DRIVER_OVERRIDE=zink LIBGL_ALWAYS_SOFTWARE=1 ctest --preset linux -L render
+
 echo "== checking that the README's package lists cover both builds"
 bash scripts/check-package-lists.sh
 

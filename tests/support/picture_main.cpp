@@ -17,14 +17,19 @@ int compare(const char* path, const char* referencePath, const char* differenceP
         std::fprintf(stderr, "zellik-picture: cannot read %s or %s\n", path, referencePath);
         return 2;
     }
-    const long differing = differingPixels(picture, reference, &difference);
-    std::printf("%ld pixels of %s differ from %s (at most %ld may)\n", differing, path, referencePath,
-                kStrayAllowance);
-    if (differing <= kStrayAllowance)
+    const PictureDifference d = comparePictures(picture, reference, &difference);
+    std::printf("measure %.2f (at most 1 may) of %s against %s: its most different region, about (%d, %d), "
+                "by %.2f (at most %.2f); lit %.2f against %.2f, black %.3f against %.3f, mirror %.3f "
+                "against %.3f\n",
+                d.measure(), path, referencePath, d.regionX, d.regionY, d.worstRegion, kRegionAllowance,
+                d.picture.lit, d.reference.lit, d.picture.black, d.reference.black, d.picture.mirror,
+                d.reference.mirror);
+    if (d.measure() <= 1.0)
         return 0;
     if (!difference.rgba.empty() &&
         writePng(differencePath, difference.rgba.data(), difference.width, difference.height))
-        std::printf("the frame drawn: %s\nthe difference (in red what differs): %s\n", path, differencePath);
+        std::printf("the frame drawn: %s\nthe difference (in red the regions over): %s\n", path,
+                    differencePath);
     return 1;
 }
 
