@@ -1,0 +1,158 @@
+#include "host/idle/x11_idle.h"
+
+#include <gio/gio.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/sync.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A stuck power manager must not hold the watcher up for long; without an
+// answer the saver starts, as without a power manager.
+constexpr int kInhibitCallTimeoutMs = 2000;
+
+// The X server going away (the session's end) is no reason for Xlib to end
+// the watcher: it marks the connection and the loop ends the saver first.
+void onConnectionLost(Display*, void* data) {
+    static_cast<X11Idle*>(data)->lost = true;
+}
+
+XSyncValue valueOf(uint64_t milliseconds) {
+    XSyncValue value;
+    XSyncIntsToValue(&value, static_cast<unsigned>(milliseconds & 0xFFFFFFFFu),
+                     static_cast<int>(milliseconds >> 32));
+    return value;
+}
+
+// An alarm on IDLETIME that fires as it crosses at in the direction test
+// says, every time it does (a transition alarm stays active after firing).
+void setAlarm(X11Idle* idle, unsigned long* alarm, int test, uint64_t at) {
+    XSyncAlarmAttributes attributes{};
+    attributes.trigger.counter = idle->counter;
+    attributes.trigger.value_type = XSyncAbsolute;
+    attributes.trigger.test_type = static_cast<XSyncTestType>(test);
+    attributes.trigger.wait_value = valueOf(at);
+    XSyncIntToValue(&attributes.delta, 0);
+    attributes.events = True;
+    const unsigned long mask =
+        XSyncCACounter | XSyncCAValueType | XSyncCATestType | XSyncCAValue | XSyncCADelta | XSyncCAEvents;
+    if (*alarm == 0)
+        *alarm = XSyncCreateAlarm(idle->display, mask, &attributes);
+    else
+        XSyncChangeAlarm(idle->display, *alarm, mask, &attributes);
+}
+
+uint64_t idleTimeNow(X11Idle* idle) {
+    XSyncValue value;
+    if (!XSyncQueryCounter(idle->display, idle->counter, &value))
+        return 0;
+    return (static_cast<uint64_t>(static_cast<uint32_t>(XSyncValueHigh32(value))) << 32) |
+           XSyncValueLow32(value);
+}
+
+// True while a program holds an inhibitor at the session's power manager
+// (a player, a presentation; KDE forwards org.freedesktop.ScreenSaver's
+// inhibitors there too). No power manager on the bus: nothing is held.
+bool inhibited(const X11Idle& idle) {
+    if (idle.bus == nullptr)
+        return false;
+    GVariant* reply = g_dbus_connection_call_sync(
+        idle.bus, "org.freedesktop.PowerManagement", "/org/freedesktop/PowerManagement/Inhibit",
+        "org.freedesktop.PowerManagement.Inhibit", "HasInhibit", nullptr, G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, kInhibitCallTimeoutMs, nullptr, nullptr);
+    if (reply == nullptr)
+        return false;
+    gboolean held = FALSE;
+    g_variant_get(reply, "(b)", &held);
+    g_variant_unref(reply);
+    return held != FALSE;
+}
+
+void onAlarm(X11Idle* idle, const XSyncAlarmNotifyEvent& event) {
+    if (event.alarm == idle->idleAlarm) {
+        if (inhibited(*idle)) {
+            // Held off: ask again after another whole idle period.
+            setAlarm(idle, &idle->idleAlarm, XSyncPositiveTransition, idleTimeNow(idle) + idle->milliseconds);
+            idle->deferred = true;
+            return;
+        }
+        idle->notify(idle->user, IdleEvent::Idle);
+    } else if (event.alarm == idle->activeAlarm) {
+        if (idle->deferred) {
+            setAlarm(idle, &idle->idleAlarm, XSyncPositiveTransition, idle->milliseconds);
+            idle->deferred = false;
+        }
+        idle->notify(idle->user, IdleEvent::Active);
+    }
+}
+
+} // namespace
+
+bool connectX11Idle(X11Idle* idle) {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || name[0] == '\0')
+        return false;
+    idle->display = XOpenDisplay(nullptr);
+    if (idle->display == nullptr)
+        return false;
+    int errorBase = 0, major = 0, minor = 0;
+    int count = 0;
+    XSyncSystemCounter* counters = nullptr;
+    if (XSyncQueryExtension(idle->display, &idle->syncEventBase, &errorBase) &&
+        XSyncInitialize(idle->display, &major, &minor))
+        counters = XSyncListSystemCounters(idle->display, &count);
+    for (int i = 0; i < count; ++i) {
+        if (std::strcmp(counters[i].name, "IDLETIME") == 0)
+            idle->counter = counters[i].counter;
+    }
+    if (counters != nullptr)
+        XSyncFreeSystemCounterList(counters);
+    if (idle->counter == 0) {
+        closeX11Idle(idle);
+        return false;
+    }
+    XSetIOErrorExitHandler(idle->display, onConnectionLost, idle);
+    idle->bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (idle->bus != nullptr)
+        g_dbus_connection_set_exit_on_close(idle->bus, FALSE);
+    return true;
+}
+
+int x11IdleFd(const X11Idle& idle) {
+    return ConnectionNumber(idle.display);
+}
+
+bool armX11Idle(X11Idle* idle, uint32_t milliseconds) {
+    idle->milliseconds = milliseconds;
+    idle->deferred = false;
+    setAlarm(idle, &idle->idleAlarm, XSyncPositiveTransition, milliseconds);
+    // Input after an idle period takes the idle time from above the period's
+    // last millisecond down to 0 (below 1 ms, from 1 down).
+    setAlarm(idle, &idle->activeAlarm, XSyncNegativeTransition, milliseconds > 1 ? milliseconds - 1 : 0);
+    XSync(idle->display, False);
+    return !idle->lost;
+}
+
+bool dispatchX11Idle(X11Idle* idle) {
+    while (!idle->lost && XPending(idle->display) > 0) {
+        XEvent event;
+        XNextEvent(idle->display, &event);
+        if (event.type == idle->syncEventBase + XSyncAlarmNotify)
+            onAlarm(idle, *reinterpret_cast<const XSyncAlarmNotifyEvent*>(&event));
+    }
+    if (!idle->lost)
+        XFlush(idle->display);
+    return !idle->lost;
+}
+
+void closeX11Idle(X11Idle* idle) {
+    if (idle->bus != nullptr)
+        g_object_unref(idle->bus);
+    // Closing the connection destroys its alarms in the server.
+    if (idle->display != nullptr)
+        XCloseDisplay(idle->display);
+    *idle = X11Idle{};
+}
