@@ -137,3 +137,25 @@ case_idle_inhibited() {
     note "the inhibitor gone, a saver after $t0 ms"
     idle_cycle 1
 }
+# "Mouse Threshold" counts under the watcher: a 10-pixel move (within the default 50) is input the session
+# sees, and the watcher's notice leaves the saver running; a 100-pixel move ends it with 0, and the watcher
+# starts the next after another idle period. A notice with no input the saver saw itself (input that went to
+# a lock screen above it) ends it with 0.
+case_idle_threshold() {
+    host_set IdleMinutes 1
+    pointer "$CX" "$CY"
+    watch_idle "$ZELLIK" --idle
+    idle_started 1
+    idle_drew_everywhere 1
+    pointer $((CX + 10)) "$CY"
+    sleep 3 # the notice's window, 1.5 s, and then some
+    alive "$IDLE_SAVER" || fail "a 10-pixel move ended the watcher's saver: $(watcher_says)"
+    pointer $((CX + 110)) "$CY"
+    wait_until 50 said "saver ended, status 0" 1 || fail "a 100-pixel move did not end the saver with 0: $(watcher_says)"
+    note "a 10-pixel move left the watcher's saver running, a 100-pixel move ended it"
+    idle_started 2
+    idle_drew_everywhere 2
+    kill -USR1 "$IDLE_SAVER"
+    wait_until 50 said "saver ended, status 0" 2 || fail "a notice of input it did not see left the saver up: $(watcher_says)"
+    note "a notice of input the saver did not see ended it with 0"
+}
