@@ -15,7 +15,11 @@ namespace {
 constexpr int kInhibitCallTimeoutMs = 2000;
 
 // The X server going away (the session's end) is no reason for Xlib to end
-// the watcher: it marks the connection and the loop ends the saver first.
+// the watcher: it marks the connection and the loop ends the saver first,
+// quietly, as for a compositor that has gone.
+int quietIOError(Display*) {
+    return 0;
+}
 void onConnectionLost(Display*, void* data) {
     static_cast<X11Idle*>(data)->lost = true;
 }
@@ -114,6 +118,7 @@ bool connectX11Idle(X11Idle* idle) {
         closeX11Idle(idle);
         return false;
     }
+    XSetIOErrorHandler(quietIOError); // the watcher's one X connection
     XSetIOErrorExitHandler(idle->display, onConnectionLost, idle);
     idle->bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (idle->bus != nullptr)
