@@ -5,11 +5,13 @@
 #                           $MUTTER_FILES/NAME.out, .err
 #   as_mutter CMD...        CMD in the foreground, in the session
 #   mutter_stop             ends mutter (by its own PID) and its bus, removes its files
+. "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
 
 mutter_command() {
-    MUTTER_COMMAND=(env -i HOME="$MUTTER_DIR/home" XDG_RUNTIME_DIR="$MUTTER_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
-        ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${MUTTER_BUS:+DBUS_SESSION_BUS_ADDRESS=$MUTTER_BUS} "$@")
+    session_env "$MUTTER_DIR" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} \
+        ${MUTTER_BUS:+DBUS_SESSION_BUS_ADDRESS=$MUTTER_BUS} "$@"
+    MUTTER_COMMAND=("${SESSION_ENV[@]}")
 }
 as_mutter() {
     mutter_command "$@"
@@ -22,20 +24,16 @@ mutter_spawn() {
 }
 
 mutter_start() {
-    command -v mutter >/dev/null && command -v dbus-run-session >/dev/null ||
-        { echo "SKIP: mutter or dbus-run-session is not installed"; exit 77; }
-    MUTTER_DIR=$(mktemp -d /tmp/zellik-mutter.XXXXXX)
-    MUTTER_FILES=$MUTTER_DIR/files
-    mkdir -p "$MUTTER_DIR/runtime" "$MUTTER_FILES" "$MUTTER_DIR/home/.config" "$MUTTER_DIR/home/.cache"
-    chmod 700 "$MUTTER_DIR/runtime"
+    command -v mutter >/dev/null || { echo "SKIP: mutter is not installed"; exit 77; }
+    session_dir mutter
+    MUTTER_DIR=$SESSION_NEW MUTTER_FILES=$SESSION_NEW/files
     local socket=zellik-mutter-$$-$RANDOM
     unset WAYLAND_DISPLAY
     MUTTER_BUS=""
-    # The shell inside the bus's session tells the bus address and mutter's PID (exec keeps the PID).
     # MUTTER_DEBUG_RESET_IDLETIME lets a test start idle time from zero.
-    mutter_spawn mutter dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"; echo $$ >"$0/pid"
-        exec env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 --wayland-display "$1" \
-            --virtual-monitor 800x600 --virtual-monitor 640x480' "$MUTTER_FILES" "$socket"
+    session_bus "$MUTTER_FILES" env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 \
+        --wayland-display "$socket" --virtual-monitor 800x600 --virtual-monitor 640x480
+    mutter_spawn mutter "${SESSION_BUS_COMMAND[@]}"
     MUTTER_RUN_PID=$MUTTER_SPAWNED
     export XDG_RUNTIME_DIR=$MUTTER_DIR/runtime
     for _ in $(seq 200); do
@@ -54,24 +52,8 @@ mutter_start() {
 }
 
 # MUTTER_PID is mutter while its parent is still this shell's dbus-run-session.
-mutter_own() {
-    [ "$(sed 's/.*) //' "/proc/$MUTTER_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$MUTTER_RUN_PID" ] &&
-        [ "$(sed 's/.*) //' "/proc/$MUTTER_RUN_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]
-}
-mutter_running() {
-    local stat
-    stat=$(sed 's/.*) //' "/proc/$MUTTER_RUN_PID/stat" 2>/dev/null | cut -d' ' -f1,2)
-    [ "${stat#* }" = "$$" ] && [ "${stat% *}" != Z ]
-}
 mutter_stop() {
-    if [ -n "$MUTTER_RUN_PID" ]; then
-        ! mutter_own || kill -TERM "$MUTTER_PID"
-        for _ in $(seq 50); do mutter_running || break; sleep 0.1; done
-        ! mutter_own || kill -KILL "$MUTTER_PID"
-        for _ in $(seq 20); do mutter_running || break; sleep 0.1; done
-        ! mutter_running || kill -TERM "$MUTTER_RUN_PID"
-        wait "$MUTTER_RUN_PID" 2>/dev/null
-    fi
+    session_end "$MUTTER_RUN_PID" "$MUTTER_PID"
     [ -z "$MUTTER_DIR" ] || rm -rf "$MUTTER_DIR"
     MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
 }
