@@ -137,7 +137,9 @@ bool armX11Idle(X11Idle* idle, uint32_t milliseconds) {
     // Input after an idle period takes the idle time from above the period's
     // last millisecond down to 0 (below 1 ms, from 1 down).
     setAlarm(idle, &idle->activeAlarm, XSyncNegativeTransition, milliseconds > 1 ? milliseconds - 1 : 0);
-    XSync(idle->display, False);
+    // A flush, not a round trip: a round trip would read an alarm's event
+    // into Xlib's queue, where the loop's poll of the connection misses it.
+    XFlush(idle->display);
     return !idle->lost;
 }
 
