@@ -24,7 +24,7 @@ watch_idle() { # CMD...: the watcher with its trace
     BACKGROUND_PIDS+=("$WATCHER")
 }
 idle_started() { # N: saver N has started (IDLE_SAVER: its PID)
-    wait_until 150 said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
+    wait_until $((IDLE_MS / 100 + 130)) said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
     IDLE_SAVER=$(grep "saver started" "$FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
 }
 # N: after an idle period the watcher starts saver N, which draws on every monitor, stays the only one for
@@ -145,6 +145,9 @@ case_idle_threshold() {
     host_set IdleMinutes 1
     pointer "$CX" "$CY"
     watch_idle "$ZELLIK" --idle
+    threshold_counts
+}
+threshold_counts() {
     idle_started 1
     idle_drew_everywhere 1
     pointer $((CX + 10)) "$CY"
@@ -159,4 +162,13 @@ case_idle_threshold() {
     kill -USR1 "$IDLE_SAVER"
     wait_until 50 said "saver ended, status 0" 2 || fail "a notice of input it did not see left the saver up: $(watcher_says)"
     note "a notice of input the saver did not see ended it with 0"
+}
+# The same with a real minute, set up as a person does (zellik -c --idle-minutes 1, the autostart entry's
+# command): a saver after a minute without input, and the next a minute after the move that ended it.
+case_idle_minute() {
+    IDLE_MS=60000
+    as_session "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
+    pointer "$CX" "$CY"
+    watch_idle $(autostart_command)
+    threshold_counts
 }
