@@ -58,8 +58,7 @@ uint64_t idleTimeNow(X11Idle* idle) {
 }
 
 // True while a program holds an inhibitor at the session's power manager
-// (a player, a presentation; KDE forwards org.freedesktop.ScreenSaver's
-// inhibitors there too). No power manager on the bus: nothing is held.
+// (a player, a presentation). No power manager on the bus: nothing is held.
 bool inhibited(const X11Idle& idle) {
     if (idle.bus == nullptr)
         return false;

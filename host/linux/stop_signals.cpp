@@ -18,7 +18,7 @@ volatile std::sig_atomic_t gLoopRunning = 0;
 volatile std::sig_atomic_t gContinued = 0;
 
 // The idle watcher's notices: the latest one's tick, and whether it still
-// waits for its verdict. The tick is read with the flag down first.
+// waits for its verdict. The handler lowers the flag while it writes the tick.
 volatile std::sig_atomic_t gNoticePending = 0;
 volatile uint32_t gNoticeTick = 0;
 bool gSawInput = false;
