@@ -57,21 +57,43 @@ uint64_t idleTimeNow(X11Idle* idle) {
            XSyncValueLow32(value);
 }
 
-// True while a program holds an inhibitor at the session's power manager
-// (a player, a presentation). No power manager on the bus: nothing is held.
-bool inhibited(const X11Idle& idle) {
-    if (idle.bus == nullptr)
-        return false;
-    GVariant* reply = g_dbus_connection_call_sync(
-        idle.bus, "org.freedesktop.PowerManagement", "/org/freedesktop/PowerManagement/Inhibit",
-        "org.freedesktop.PowerManagement.Inhibit", "HasInhibit", nullptr, G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, kInhibitCallTimeoutMs, nullptr, nullptr);
+// Asks one power manager whether an inhibitor is held: true or false, or
+// -1 when it is not on the bus (or does not answer in time).
+int askInhibited(GDBusConnection* bus, const char* name, const char* path, const char* interface,
+                 const char* method, GVariant* parameters) {
+    GVariant* reply =
+        g_dbus_connection_call_sync(bus, name, path, interface, method, parameters, G_VARIANT_TYPE("(b)"),
+                                    G_DBUS_CALL_FLAGS_NO_AUTO_START, kInhibitCallTimeoutMs, nullptr, nullptr);
     if (reply == nullptr)
-        return false;
+        return -1;
     gboolean held = FALSE;
     g_variant_get(reply, "(b)", &held);
     g_variant_unref(reply);
-    return held != FALSE;
+    return held != FALSE ? 1 : 0;
+}
+
+// True while a program holds the saver off at the session's power manager
+// (a player, a presentation). KDE's takes org.freedesktop.ScreenSaver's
+// inhibitors as "screen settings" ones, which its freedesktop HasInhibit
+// leaves out: its own agent is asked for both kinds (session interruption 1,
+// screen settings 4). Xfce's answers the freedesktop interface, under
+// either of its two names. No power manager on the bus: nothing is held.
+bool inhibited(const X11Idle& idle) {
+    if (idle.bus == nullptr)
+        return false;
+    const char kAgent[] = "org.kde.Solid.PowerManagement.PolicyAgent";
+    const int kde = askInhibited(idle.bus, kAgent, "/org/kde/Solid/PowerManagement/PolicyAgent", kAgent,
+                                 "HasInhibition", g_variant_new("(u)", 1u | 4u));
+    if (kde >= 0)
+        return kde == 1;
+    const char kInhibit[] = "org.freedesktop.PowerManagement.Inhibit";
+    for (const char* name : {"org.freedesktop.PowerManagement", kInhibit}) {
+        const int held = askInhibited(idle.bus, name, "/org/freedesktop/PowerManagement/Inhibit", kInhibit,
+                                      "HasInhibit", nullptr);
+        if (held >= 0)
+            return held == 1;
+    }
+    return false;
 }
 
 void onAlarm(X11Idle* idle, const XSyncAlarmNotifyEvent& event) {

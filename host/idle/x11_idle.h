@@ -3,10 +3,11 @@
 // IDLETIME system counter. Two alarms and no polling: one fires as the idle
 // time rises through the idle period (Idle), one as it drops back below it
 // (Active: input, or a player's XResetScreenSaver). Before an Idle goes to
-// the watcher, the session bus's org.freedesktop.PowerManagement.Inhibit is
-// asked whether a program holds the saver off (KDE's and Xfce's power
-// managers answer it); while one does, the next Idle comes a whole idle
-// period later.
+// the watcher, the session's power manager is asked on the bus whether a
+// program holds the saver off (KDE's policy agent, which also counts
+// org.freedesktop.ScreenSaver's inhibitors; else
+// org.freedesktop.PowerManagement.Inhibit, Xfce's); while one does, the next
+// Idle comes a whole idle period later.
 #pragma once
 #include "host/idle/wayland_idle.h"
 
