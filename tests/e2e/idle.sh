@@ -17,6 +17,7 @@ spawn() {
 as_session() { "as_$SESSION" "$@"; }
 IDLE_MS=2000
 said() { [ "$(grep -c "$1" "$FILES/watcher.out" 2>/dev/null)" -ge "$2" ]; } # TEXT COUNT
+no_saver_for() { sleep $((IDLE_MS * $1 / 1000 + 1)) && ! said "saver started" 1 || fail "a saver started ${*:2}"; } # N WHAT
 watcher_says() { cat "$FILES/watcher.out" "$FILES/watcher.err" 2>/dev/null | grep -v '^\[' | tail -n 8; }
 watch_idle() { # CMD...: the watcher with its trace
     spawn watcher env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS ${IDLE_ENV:-} "$@" --trace
@@ -108,8 +109,7 @@ case_idle_off() {
         [ $(($(now_ms) - t0)) -lt 1500 ] && [ ! -s "$FILES/watcher.out" ] && [ ! -s "$FILES/watcher.err" ] ||
             fail "off ($file): not at once and silently: $(watcher_says)"
     done
-    sleep $((IDLE_MS / 1000 + 1))
-    ! said "saver started" 1 || fail "a saver started"
+    no_saver_for 1 "while off"
 }
 # The compositor (and with it the session) going away ends the watcher with 0 and its saver.
 case_idle_gone() {
@@ -127,8 +127,7 @@ case_idle_inhibited() {
     client=$SPAWNED
     host_set IdleMinutes 1
     watch_idle "$ZELLIK" --idle
-    sleep $((IDLE_MS * 3 / 1000 + 1))
-    ! said "saver started" 1 || fail "a saver started while a visible window held an idle inhibitor"
+    no_saver_for 3 "while a visible window held an idle inhibitor"
     t0=$(now_ms)
     kill -TERM "$client"
     wait_until 150 said "saver started" 1 || fail "no saver once the inhibitor had gone: $(watcher_says)"
@@ -137,10 +136,9 @@ case_idle_inhibited() {
     note "the inhibitor gone, a saver after $t0 ms"
     idle_cycle 1
 }
-# "Mouse Threshold" counts under the watcher: a 10-pixel move (within the default 50) is input the session
-# sees, and the watcher's notice leaves the saver running; a 100-pixel move ends it with 0, and the watcher
-# starts the next after another idle period. A notice with no input the saver saw itself (input that went to
-# a lock screen above it) ends it with 0.
+# "Mouse Threshold" counts under the watcher: a 10-pixel move leaves its saver running, a 100-pixel move ends it
+# with 0, and the next comes after an idle period; a notice of input the saver did not see (a lock screen took
+# it) ends it with 0.
 case_idle_threshold() {
     host_set IdleMinutes 1
     pointer "$CX" "$CY"
@@ -150,8 +148,7 @@ case_idle_threshold() {
 threshold_counts() {
     idle_started 1
     idle_drew_everywhere 1
-    pointer $((CX + 10)) "$CY"
-    sleep 3 # the notice's window, 1.5 s, and then some
+    pointer $((CX + 10)) "$CY" && sleep 3 # past the notice's window, 1.5 s
     alive "$IDLE_SAVER" || fail "a 10-pixel move ended the watcher's saver: $(watcher_says)"
     pointer $((CX + 110)) "$CY"
     wait_until 50 said "saver ended, status 0" 1 || fail "a 100-pixel move did not end the saver with 0: $(watcher_says)"
@@ -163,8 +160,7 @@ threshold_counts() {
     wait_until 50 said "saver ended, status 0" 2 || fail "a notice of input it did not see left the saver up: $(watcher_says)"
     note "a notice of input the saver did not see ended it with 0"
 }
-# The same with a real minute, set up as a person does (zellik -c --idle-minutes 1, the autostart entry's
-# command): a saver after a minute without input, and the next a minute after the move that ended it.
+# The same with a real minute, set up as a person does: zellik -c --idle-minutes 1, the autostart entry's command.
 case_idle_minute() {
     IDLE_MS=60000
     as_session "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
