@@ -10,12 +10,13 @@
 # through the dynamic loader, which grants no capability (KWIN_FORCE_OWN_QPA: its Qt platform plugin
 # otherwise declines a process whose executable is not named kwin_wayland). What a KWin script prints goes
 # to $KWIN_FILES/kwin.err, as "js: ..." lines.
+. "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 KWIN_PID="" KWIN_RUN_PID="" KWIN_DIR="" KWIN_BUS=""
 
 kwin_command() {
-    KWIN_COMMAND=(env -i HOME="$KWIN_DIR/home" XDG_RUNTIME_DIR="$KWIN_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
-        XDG_CONFIG_HOME="$KWIN_DIR/home/.config" XDG_CACHE_HOME="$KWIN_DIR/home/.cache"
-        ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${KWIN_BUS:+DBUS_SESSION_BUS_ADDRESS=$KWIN_BUS} "$@")
+    session_env "$KWIN_DIR" XDG_CONFIG_HOME="$KWIN_DIR/home/.config" XDG_CACHE_HOME="$KWIN_DIR/home/.cache" \
+        ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${KWIN_BUS:+DBUS_SESSION_BUS_ADDRESS=$KWIN_BUS} "$@"
+    KWIN_COMMAND=("${SESSION_ENV[@]}")
 }
 as_kwin() {
     kwin_command "$@"
@@ -28,26 +29,22 @@ kwin_spawn() {
 }
 
 kwin_start() {
-    command -v kwin_wayland >/dev/null && command -v dbus-run-session >/dev/null ||
-        { echo "SKIP: kwin_wayland or dbus-run-session is not installed"; exit 77; }
+    command -v kwin_wayland >/dev/null || { echo "SKIP: kwin_wayland is not installed"; exit 77; }
     local kwin=(kwin_wayland) loader
     if ! kwin_wayland --version >/dev/null 2>&1; then
         loader=$(readelf -l "$(command -v kwin_wayland)" 2>/dev/null | sed -n 's/.*interpreter: \(.*\)]$/\1/p')
         [ -x "$loader" ] || { echo "SKIP: kwin_wayland cannot be started here"; exit 77; }
         kwin=(env KWIN_FORCE_OWN_QPA=1 "$loader" "$(command -v kwin_wayland)")
     fi
-    KWIN_DIR=$(mktemp -d /tmp/zellik-kwin.XXXXXX)
-    KWIN_FILES=$KWIN_DIR/files
-    mkdir -p "$KWIN_DIR/runtime" "$KWIN_FILES" "$KWIN_DIR/home/.config" "$KWIN_DIR/home/.cache"
-    chmod 700 "$KWIN_DIR/runtime"
+    session_dir kwin
+    KWIN_DIR=$SESSION_NEW KWIN_FILES=$SESSION_NEW/files
     local socket=zellik-kwin-$$-$RANDOM
     unset WAYLAND_DISPLAY
     KWIN_BUS=""
-    # The shell inside the bus's session tells the bus address and KWin's PID (exec keeps the PID).
-    kwin_spawn kwin dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"; echo $$ >"$0/pid"; shift
-        exec env QT_LOGGING_RULES=kwin_scripting.debug=true KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$@"' \
-        "$KWIN_FILES" "${kwin[@]}" --virtual --width 800 --height 600 --output-count "${1:-2}" --socket "$socket" \
-        --no-lockscreen --no-global-shortcuts
+    session_bus "$KWIN_FILES" env QT_LOGGING_RULES=kwin_scripting.debug=true KWIN_COMPOSE=Q \
+        KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "${kwin[@]}" --virtual --width 800 \
+        --height 600 --output-count "${1:-2}" --socket "$socket" --no-lockscreen --no-global-shortcuts
+    kwin_spawn kwin "${SESSION_BUS_COMMAND[@]}"
     KWIN_RUN_PID=$KWIN_SPAWNED
     export XDG_RUNTIME_DIR=$KWIN_DIR/runtime
     for _ in $(seq 200); do
@@ -65,28 +62,10 @@ kwin_start() {
     exit 1
 }
 
-# KWIN_PID is KWin while its parent is still this shell's dbus-run-session (a number seen earlier may be
-# another program's by now); dbus-run-session ends with it and takes the bus along.
-kwin_own() {
-    local parent
-    parent=$(sed 's/.*) //' "/proc/$KWIN_PID/stat" 2>/dev/null | cut -d' ' -f2)
-    [ -n "$parent" ] && [ "$parent" = "$KWIN_RUN_PID" ] &&
-        [ "$(sed 's/.*) //' "/proc/$KWIN_RUN_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]
-}
-kwin_running() { # dbus-run-session still runs (an ended child not yet waited for counts as gone)
-    local stat
-    stat=$(sed 's/.*) //' "/proc/$KWIN_RUN_PID/stat" 2>/dev/null | cut -d' ' -f1,2)
-    [ "${stat#* }" = "$$" ] && [ "${stat% *}" != Z ]
-}
+# KWin is KWIN_PID while its parent is still this shell's dbus-run-session, which ends with it and takes the
+# bus along.
 kwin_stop() {
-    if [ -n "$KWIN_RUN_PID" ]; then
-        ! kwin_own || kill -TERM "$KWIN_PID"
-        for _ in $(seq 50); do kwin_running || break; sleep 0.1; done
-        ! kwin_own || kill -KILL "$KWIN_PID"
-        for _ in $(seq 20); do kwin_running || break; sleep 0.1; done
-        ! kwin_running || kill -TERM "$KWIN_RUN_PID"
-        wait "$KWIN_RUN_PID" 2>/dev/null
-    fi
+    session_end "$KWIN_RUN_PID" "$KWIN_PID"
     [ -z "$KWIN_DIR" ] || rm -rf "$KWIN_DIR"
     KWIN_PID="" KWIN_RUN_PID="" KWIN_DIR="" KWIN_BUS=""
 }

@@ -6,11 +6,13 @@
 #   as_mutter CMD...        CMD in the foreground, in the session
 #   mutter_restart          a new mutter in place of the running one, on the same bus
 #   mutter_stop             ends mutter (by its own PID) and its bus, removes its files
+. "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
 
 mutter_command() {
-    MUTTER_COMMAND=(env -i HOME="$MUTTER_DIR/home" XDG_RUNTIME_DIR="$MUTTER_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
-        ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${MUTTER_BUS:+DBUS_SESSION_BUS_ADDRESS=$MUTTER_BUS} "$@")
+    session_env "$MUTTER_DIR" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} \
+        ${MUTTER_BUS:+DBUS_SESSION_BUS_ADDRESS=$MUTTER_BUS} "$@"
+    MUTTER_COMMAND=("${SESSION_ENV[@]}")
 }
 as_mutter() {
     mutter_command "$@"
@@ -23,18 +25,16 @@ mutter_spawn() {
 }
 
 mutter_start() {
-    command -v mutter >/dev/null && command -v dbus-run-session >/dev/null ||
-        { echo "SKIP: mutter or dbus-run-session is not installed"; exit 77; }
-    MUTTER_DIR=$(mktemp -d /tmp/zellik-mutter.XXXXXX)
-    MUTTER_FILES=$MUTTER_DIR/files
-    mkdir -p "$MUTTER_DIR/runtime" "$MUTTER_FILES" "$MUTTER_DIR/home/.config" "$MUTTER_DIR/home/.cache"
-    chmod 700 "$MUTTER_DIR/runtime"
+    command -v mutter >/dev/null || { echo "SKIP: mutter is not installed"; exit 77; }
+    session_dir mutter
+    MUTTER_DIR=$SESSION_NEW MUTTER_FILES=$SESSION_NEW/files
     local socket=zellik-mutter-$$-$RANDOM
     unset WAYLAND_DISPLAY
     MUTTER_BUS=""
     # The shell inside the bus's session tells the bus address and mutter's PID; it starts another mutter on
     # the same bus when mutter_restart asks (a file "restart"), and ends, and the bus with it, when mutter does.
     # MUTTER_DEBUG_RESET_IDLETIME lets a test start idle time from zero.
+    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
     mutter_spawn mutter dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0/bus"
         while :; do
             env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 --wayland-display "$1" \
@@ -59,9 +59,8 @@ mutter_start() {
 }
 
 # MUTTER_PID is mutter while its parent is the shell inside this shell's dbus-run-session.
-mutter_parent() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f2; } # PID
 mutter_own() {
-    [ "$(mutter_parent "$(mutter_parent "$MUTTER_PID")")" = "$MUTTER_RUN_PID" ] && [ "$(mutter_parent "$MUTTER_RUN_PID")" = "$$" ]
+    [ -n "$MUTTER_PID" ] && session_owns "$MUTTER_RUN_PID" "$(session_stat "$MUTTER_PID" | cut -d' ' -f2)"
 }
 # Ends mutter (as a shell restart or a crash does) and starts a new one on the same bus and Wayland socket;
 # returns once its idle monitor answers.
@@ -78,20 +77,13 @@ mutter_restart() {
     done
     return 1
 }
-mutter_running() {
-    local stat
-    stat=$(sed 's/.*) //' "/proc/$MUTTER_RUN_PID/stat" 2>/dev/null | cut -d' ' -f1,2)
-    [ "${stat#* }" = "$$" ] && [ "${stat% *}" != Z ]
-}
 mutter_stop() {
-    if [ -n "$MUTTER_RUN_PID" ]; then
-        ! mutter_own || kill -TERM "$MUTTER_PID"
-        for _ in $(seq 50); do mutter_running || break; sleep 0.1; done
+    if mutter_own; then # the shell inside the bus's session then ends, and the bus with it
+        kill -TERM "$MUTTER_PID"
+        for _ in $(seq 50); do mutter_own || break; sleep 0.1; done
         ! mutter_own || kill -KILL "$MUTTER_PID"
-        for _ in $(seq 20); do mutter_running || break; sleep 0.1; done
-        ! mutter_running || kill -TERM "$MUTTER_RUN_PID"
-        wait "$MUTTER_RUN_PID" 2>/dev/null
     fi
+    session_end "$MUTTER_RUN_PID" ""
     [ -z "$MUTTER_DIR" ] || rm -rf "$MUTTER_DIR"
     MUTTER_PID="" MUTTER_RUN_PID="" MUTTER_DIR="" MUTTER_BUS=""
 }

@@ -3,13 +3,14 @@
 #   sway_spawn NAME CMD...  CMD in the background, its PID in SWAY_SPAWNED, output in $SWAY_FILES/NAME.out, .err
 #   as_sway CMD...          CMD in the foreground, as the session's account (the caller's; as root: zellik-test)
 #   sway_stop               ends sway, removes its files
+. "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 SWAY_PID="" SWAY_DIR="" SWAY_ACCOUNT=$(id -un)
 [ "$SWAY_ACCOUNT" != root ] || SWAY_ACCOUNT=zellik-test
 
 # A clean environment with the session's sockets; setpriv execs, so a background job's PID is its own.
 sway_command() {
-    SWAY_COMMAND=(env -i HOME="$SWAY_DIR/home" XDG_RUNTIME_DIR="$SWAY_DIR/runtime" PATH=/usr/sbin:/usr/bin:/sbin:/bin
-        ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} "$@")
+    session_env "$SWAY_DIR" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} "$@"
+    SWAY_COMMAND=("${SESSION_ENV[@]}")
     [ "$SWAY_ACCOUNT" = "$(id -un)" ] ||
         SWAY_COMMAND=(setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups "${SWAY_COMMAND[@]}")
 }
@@ -30,10 +31,8 @@ sway_start() {
         setpriv --reuid="$SWAY_ACCOUNT" --regid="$SWAY_ACCOUNT" --init-groups true ||
             { echo "SKIP: the account $SWAY_ACCOUNT cannot run programs here"; exit 77; }
     fi
-    SWAY_DIR=$(mktemp -d /tmp/zellik-sway.XXXXXX)
-    SWAY_FILES=$SWAY_DIR/files
-    mkdir -p "$SWAY_DIR/runtime" "$SWAY_FILES" "$SWAY_DIR/home/.config" "$SWAY_DIR/home/.cache"
-    chmod 700 "$SWAY_DIR/runtime"
+    session_dir sway
+    SWAY_DIR=$SESSION_NEW SWAY_FILES=$SESSION_NEW/files
     chown -R "$SWAY_ACCOUNT" "$SWAY_DIR"
     # No pointer warps: a warp would move the pointer under a running saver.
     printf '%s\n' 'output HEADLESS-1 resolution 1280x720 position 0 0 scale 1' 'default_border none' \
@@ -58,12 +57,12 @@ sway_start() {
 }
 
 # SWAY_PID is still this shell's sway: once it has ended, its number may be another program's.
-sway_own() { [ "$(sed 's/.*) //' "/proc/$SWAY_PID/stat" 2>/dev/null | cut -d' ' -f2)" = "$$" ]; }
 sway_stop() {
-    if [ -n "$SWAY_PID" ] && kill -0 "$SWAY_PID" 2>/dev/null; then
+    if [ -n "$SWAY_PID" ] && session_child_runs "$SWAY_PID"; then
         as_sway timeout 5 swaymsg exit >/dev/null 2>&1 || kill "$SWAY_PID"
-        for _ in $(seq 50); do sway_own || break; sleep 0.1; done
-        ! sway_own || kill -KILL "$SWAY_PID" 2>/dev/null
+        for _ in $(seq 50); do session_child_runs "$SWAY_PID" || break; sleep 0.1; done
+        ! session_child_runs "$SWAY_PID" || kill -KILL "$SWAY_PID" 2>/dev/null
+        wait "$SWAY_PID" 2>/dev/null
     fi
     [ -z "$SWAY_DIR" ] || rm -rf "$SWAY_DIR"
     SWAY_PID="" SWAY_DIR=""

@@ -49,6 +49,16 @@ bool swallowsSysCommand(uintptr_t command) {
     return command == kScScreenSave || command == kScClose;
 }
 
+InputNoticeVerdict judgeInputNotice(uint32_t noticeTick, bool sawInput, uint32_t lastInputTick,
+                                    uint32_t nowTick) {
+    // Signed differences of wrapping ticks: the input may come just before
+    // the notice (the saver read it first) or just after (the signal won).
+    const int64_t gap = static_cast<int32_t>(lastInputTick - noticeTick);
+    if (sawInput && gap >= -int64_t{kInputNoticeWindowMs} && gap <= int64_t{kInputNoticeWindowMs})
+        return InputNoticeVerdict::Stay;
+    return nowTick - noticeTick > kInputNoticeWindowMs ? InputNoticeVerdict::End : InputNoticeVerdict::Wait;
+}
+
 uint32_t renderFlagsFor(const SaverSettings& settings) {
     return settings.useMirrors != 0 ? kMirrorsBit : 0u;
 }

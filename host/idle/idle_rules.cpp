@@ -4,12 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
-IdleSourceKind pickIdleSource(bool extIdleNotifier, bool kdeIdle, bool seat, bool mutterIdleMonitor) {
-    if (seat && extIdleNotifier)
+IdleSourceKind pickIdleSource(const IdleOffer& offer) {
+    if (offer.seat && offer.extIdleNotifier)
         return IdleSourceKind::ExtIdleNotify;
-    if (seat && kdeIdle)
+    if (offer.seat && offer.kdeIdle)
         return IdleSourceKind::KdeIdle;
-    return mutterIdleMonitor ? IdleSourceKind::MutterIdleMonitor : IdleSourceKind::None;
+    if (offer.mutterIdleMonitor)
+        return IdleSourceKind::MutterIdleMonitor;
+    return offer.x11IdleTime && !offer.waylandAnswers ? IdleSourceKind::X11IdleTime : IdleSourceKind::None;
 }
 
 const char* idleSourceName(IdleSourceKind kind) {
@@ -20,6 +22,8 @@ const char* idleSourceName(IdleSourceKind kind) {
         return "org_kde_kwin_idle";
     case IdleSourceKind::MutterIdleMonitor:
         return "org.gnome.Mutter.IdleMonitor";
+    case IdleSourceKind::X11IdleTime:
+        return "the X server's IDLETIME";
     case IdleSourceKind::None:
         break;
     }
@@ -40,7 +44,7 @@ IdleActions onIdleEvent(IdleWatch* watch, IdleEvent event, uint32_t newMinutes) 
         watch->saverRunning = true;
         break;
     case IdleEvent::Active:
-        actions.endSaver = watch->saverRunning;
+        actions.noticeSaver = watch->saverRunning;
         break;
     case IdleEvent::SaverEnded:
         watch->saverRunning = false;

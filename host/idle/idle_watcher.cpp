@@ -5,22 +5,28 @@
 //  [x] IdleMinutes = 0             exits 0 at once, silently: installing the package changes nothing
 //  [x] one watcher per session     flock on $XDG_RUNTIME_DIR/zellik-idle-DISPLAY.lock; a second exits 0
 //  [x] idle sources, in order      ext_idle_notifier_v1 (version 1), org_kde_kwin_idle,
-//                                  org.gnome.Mutter.IdleMonitor; none: one line, status 1
+//                                  org.gnome.Mutter.IdleMonitor, the X server's IDLETIME (only where
+//                                  no compositor answers: an X11 session); none: one line, status 1
 //  [x] the saver                   /proc/self/exe --fullscreen: the very program the watcher is, even
 //                                  after an upgrade has replaced the file; never two at once
-//  [x] activity while it runs      resumed / the user-active watch end the saver (SIGTERM), so that
-//                                  input that went to a lock screen above it does not leave it up
+//  [x] activity while it runs      resumed / the user-active watch / IDLETIME dropping give the saver
+//                                  notice (SIGUSR1): its own rules decide, so "Mouse Threshold" counts,
+//                                  and with no input of its own near the notice (a lock screen above
+//                                  it took the input) it ends itself
 //  [x] setting changed             inotify on the settings folder: a new time re-arms, 0 ends the watcher;
 //                                  a missing file (an editor's save by renaming) keeps the time armed
 //  [x] GNOME's shell restarted     a new owner of Mutter's idle monitor gets the watches again
 //  [x] SIGTERM, SIGINT, the        end the saver and exit 0
 //      compositor or bus gone
-//  [ ] inhibitors                  the compositor's business: each source honours them itself
+//  [x] inhibitors                  each source honours them itself: the compositors' idle inhibitors,
+//                                  gnome-session's; on X11 XResetScreenSaver (players, xdg-screensaver
+//                                  reset) and org.freedesktop.PowerManagement.Inhibit (x11_idle.h)
 // Everything waits in one GLib main loop (poll): no timers of its own, no busy waiting.
 #include "host/idle/idle_watcher.h"
 #include "host/idle/idle_rules.h"
 #include "host/idle/mutter_idle.h"
 #include "host/idle/wayland_idle.h"
+#include "host/idle/x11_idle.h"
 #include "host/linux/settings_file.h"
 
 #include <glib-unix.h>
@@ -48,6 +54,7 @@ struct IdleWatcher {
     IdleSourceKind kind = IdleSourceKind::None;
     WaylandIdle wayland;
     MutterIdle mutter;
+    X11Idle x11;
     uint32_t minuteMs = 60000;
     GPid saver = 0;
     unsigned saverWatch = 0;
@@ -73,6 +80,8 @@ bool arm(IdleWatcher* watcher) {
     say(*watcher, "watching %s for %d ms", idleSourceName(watcher->kind), static_cast<int>(ms));
     if (watcher->kind == IdleSourceKind::MutterIdleMonitor)
         return armMutterIdle(&watcher->mutter, ms);
+    if (watcher->kind == IdleSourceKind::X11IdleTime)
+        return armX11Idle(&watcher->x11, ms);
     return armWaylandIdle(&watcher->wayland, watcher->kind, ms);
 }
 
@@ -112,10 +121,12 @@ void onEvent(void* user, IdleEvent event) {
     IdleWatcher* watcher = static_cast<IdleWatcher*>(user);
     const uint32_t minutes = event == IdleEvent::SettingChanged ? readIdleMinutes() : 0;
     const IdleActions actions = onIdleEvent(&watcher->watch, event, minutes);
-    if (event == IdleEvent::Active && actions.endSaver)
-        say(*watcher, "active again: ending the saver, pid %d", watcher->saver);
+    if (actions.noticeSaver)
+        say(*watcher, "active again: notice to the saver, pid %d", watcher->saver);
     if (actions.startSaver)
         startSaver(watcher);
+    if (actions.noticeSaver && watcher->saver != 0)
+        kill(watcher->saver, SIGUSR1);
     if (actions.endSaver && watcher->saver != 0)
         kill(watcher->saver, SIGTERM); // not yet reaped: the number is still the saver's
     if (actions.rearm && !arm(watcher))
@@ -134,6 +145,16 @@ gboolean onWayland(gint, GIOCondition, gpointer data) {
     IdleWatcher* watcher = static_cast<IdleWatcher*>(data);
     if (!dispatchWaylandIdle(&watcher->wayland)) {
         say(*watcher, "the compositor has gone");
+        onEvent(watcher, IdleEvent::SourceGone);
+        return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean onX11(gint, GIOCondition, gpointer data) {
+    IdleWatcher* watcher = static_cast<IdleWatcher*>(data);
+    if (!dispatchX11Idle(&watcher->x11)) {
+        say(*watcher, "the X server has gone");
         onEvent(watcher, IdleEvent::SourceGone);
         return G_SOURCE_REMOVE;
     }
@@ -207,10 +228,18 @@ IdleSourceKind findSource(IdleWatcher* watcher) {
     if (waylandDisplay != nullptr && waylandDisplay[0] != '\0')
         wayland = connectWaylandIdle(&watcher->wayland);
     const WaylandIdle& w = watcher->wayland;
-    IdleSourceKind kind =
-        pickIdleSource(w.ext.notifier != nullptr, w.kde.manager != nullptr, w.seat != nullptr, false);
+    IdleOffer offer;
+    offer.extIdleNotifier = w.ext.notifier != nullptr, offer.kdeIdle = w.kde.manager != nullptr;
+    offer.seat = w.seat != nullptr, offer.waylandAnswers = wayland;
+    IdleSourceKind kind = pickIdleSource(offer);
+    // Each further source is asked only when the ones before it are not offered.
     if (kind == IdleSourceKind::None) {
-        kind = pickIdleSource(false, false, false, connectMutterIdle(&watcher->mutter));
+        offer.mutterIdleMonitor = connectMutterIdle(&watcher->mutter);
+        kind = pickIdleSource(offer);
+    }
+    if (kind == IdleSourceKind::None && !wayland) {
+        offer.x11IdleTime = connectX11Idle(&watcher->x11);
+        kind = pickIdleSource(offer);
     }
     // Only the connection that is used stays open.
     if (wayland && kind == IdleSourceKind::MutterIdleMonitor)
@@ -246,21 +275,24 @@ int runIdleWatcher(bool trace) {
     if (!lockSession())
         return 0;
     watcher.minuteMs = minuteMilliseconds(std::getenv("ZELLIK_IDLE_MINUTE_MS"));
-    watcher.wayland.notify = watcher.mutter.notify = onEvent;
-    watcher.wayland.user = watcher.mutter.user = &watcher;
+    watcher.wayland.notify = watcher.mutter.notify = watcher.x11.notify = onEvent;
+    watcher.wayland.user = watcher.mutter.user = watcher.x11.user = &watcher;
     watcher.kind = findSource(&watcher);
     if (watcher.kind == IdleSourceKind::None) {
         std::fprintf(stderr, "zellik: this session offers no idle source (ext_idle_notifier_v1, "
-                             "org_kde_kwin_idle or org.gnome.Mutter.IdleMonitor); the idle watcher ends\n");
+                             "org_kde_kwin_idle, org.gnome.Mutter.IdleMonitor or, without a Wayland "
+                             "compositor, an X display's IDLETIME); the idle watcher ends\n");
         closeWaylandIdle(&watcher.wayland);
         return 1;
     }
     watcher.loop = g_main_loop_new(nullptr, FALSE);
     g_unix_signal_add(SIGTERM, onStopSignal, &watcher);
     g_unix_signal_add(SIGINT, onStopSignal, &watcher);
-    if (watcher.kind != IdleSourceKind::MutterIdleMonitor)
-        g_unix_fd_add(wl_display_get_fd(watcher.wayland.display),
-                      static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), onWayland, &watcher);
+    const GIOCondition readable = static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR);
+    if (watcher.kind == IdleSourceKind::X11IdleTime)
+        g_unix_fd_add(x11IdleFd(watcher.x11), readable, onX11, &watcher);
+    else if (watcher.kind != IdleSourceKind::MutterIdleMonitor)
+        g_unix_fd_add(wl_display_get_fd(watcher.wayland.display), readable, onWayland, &watcher);
     const int settingsFd = watchSettingsFolder(&watcher);
     if (settingsFd >= 0)
         g_unix_fd_add(settingsFd, G_IO_IN, onSettingsFolder, &watcher);
@@ -272,6 +304,7 @@ int runIdleWatcher(bool trace) {
     endSaverAtExit(&watcher);
     closeWaylandIdle(&watcher.wayland);
     closeMutterIdle(&watcher.mutter);
+    closeX11Idle(&watcher.x11);
     if (settingsFd >= 0)
         close(settingsFd);
     g_main_loop_unref(watcher.loop);

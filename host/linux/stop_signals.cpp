@@ -1,5 +1,7 @@
 #include "host/linux/stop_signals.h"
+#include "host/common/close_rules.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <ctime>
@@ -14,6 +16,15 @@ constexpr long kGraceNanoseconds = 300L * 1000000L;
 volatile std::sig_atomic_t gStopSignal = 0;
 volatile std::sig_atomic_t gLoopRunning = 0;
 volatile std::sig_atomic_t gContinued = 0;
+
+// The idle watcher's notices: the latest one's tick, and whether it still
+// waits for its verdict. The handler lowers the flag while it writes the tick.
+volatile std::sig_atomic_t gNoticePending = 0;
+volatile uint32_t gNoticeTick = 0;
+bool gSawInput = false;
+uint32_t gLastInputTick = 0;
+// A byte per notice, so that a wait that began just before one ends.
+int gNoticePipe[2] = {-1, -1};
 
 // Written to once by the first stop signal and never read: its read end
 // stays readable, so every later wait ends at once.
@@ -45,6 +56,22 @@ void onStopSignal(int) {
     errno = savedErrno;
 }
 
+uint32_t tickNow() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+void onInputNotice(int) {
+    const int savedErrno = errno;
+    gNoticePending = 0;
+    gNoticeTick = tickNow(); // clock_gettime is async-signal-safe
+    gNoticePending = 1;
+    (void)!write(gNoticePipe[1], "", 1);
+    errno = savedErrno;
+}
+
 void onContinue(int) {
     gContinued = 1;
 }
@@ -62,17 +89,23 @@ void handle(int signal, void (*handler)(int)) {
 void catchStopSignals() {
     if (pipe2(gWakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         gWakePipe[0] = gWakePipe[1] = -1;
+    if (pipe2(gNoticePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        gNoticePipe[0] = gNoticePipe[1] = -1;
     gHaveGraceTimer = timer_create(CLOCK_MONOTONIC, nullptr, &gGraceTimer) == 0;
     handle(SIGALRM, endNow);
     handle(SIGTERM, onStopSignal);
     handle(SIGINT, onStopSignal);
     handle(SIGCONT, onContinue);
+    // Its default would end the process: a notice before the loop runs is
+    // judged once it does.
+    handle(SIGUSR1, onInputNotice);
     // A signal mask survives exec: a program started with these blocked
     // would never stop. One already sent is taken here.
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTERM);
     sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGUSR1);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
 }
 
@@ -91,18 +124,49 @@ bool takeContinued() {
     return true;
 }
 
+void noteInput(uint32_t tick) {
+    gSawInput = true;
+    gLastInputTick = tick;
+}
+
+bool inputWentElsewhere(uint32_t nowTick) {
+    if (gNoticePending == 0)
+        return false;
+    const uint32_t notice = gNoticeTick;
+    switch (judgeInputNotice(notice, gSawInput, gLastInputTick, nowTick)) {
+    case InputNoticeVerdict::Wait:
+        return false;
+    case InputNoticeVerdict::Stay:
+        // A newer notice that came meanwhile keeps waiting for its own verdict.
+        if (gNoticeTick == notice)
+            gNoticePending = 0;
+        return false;
+    case InputNoticeVerdict::End:
+        break;
+    }
+    return true;
+}
+
 short waitForInput(int fd, int32_t milliseconds) {
-    pollfd watched[2] = {{fd, POLLIN, 0}, {gWakePipe[0], POLLIN, 0}};
+    if (gNoticePending != 0) {
+        // Woken for the verdict: a millisecond past the window, the notice is judged.
+        const uint32_t waited = tickCount() - gNoticeTick;
+        const int32_t left =
+            waited > kInputNoticeWindowMs ? 0 : static_cast<int32_t>(kInputNoticeWindowMs - waited) + 1;
+        milliseconds = std::min(milliseconds, left);
+    }
+    pollfd watched[3] = {{fd, POLLIN, 0}, {gWakePipe[0], POLLIN, 0}, {gNoticePipe[0], POLLIN, 0}};
     // The pipe readable, or EINTR: a stop signal came, and the caller looks at
-    // stopSignalled().
-    if (poll(watched, 2, milliseconds < 0 ? 0 : milliseconds) <= 0)
-        return 0;
-    return watched[0].revents;
+    // stopSignalled(); a notice's byte is taken, and the caller judges it.
+    const int ready = poll(watched, 3, milliseconds < 0 ? 0 : milliseconds);
+    if ((watched[2].revents & POLLIN) != 0) {
+        char bytes[16];
+        while (read(gNoticePipe[0], bytes, sizeof bytes) > 0) {
+        }
+    }
+    return ready <= 0 ? 0 : watched[0].revents;
 }
 
 uint32_t tickCount() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+    return tickNow();
 }

@@ -28,8 +28,18 @@ bool stopSignalled();
 // the frame loop holds its scenes' clocks over the pause.
 bool takeContinued();
 
+// SIGUSR1 is the idle watcher's notice that the session saw input while its
+// saver runs (judgeInputNotice in host/common decides what follows). The
+// frame loops tell of the input they see themselves with noteInput; any
+// key, button or pointer motion counts, one within the threshold too.
+void noteInput(uint32_t tick);
+// True once a notice has come and no input of the saver's own came near it:
+// the input went elsewhere, and the run ends with status 0 as on a stop signal.
+bool inputWentElsewhere(uint32_t nowTick);
+
 // Waits up to milliseconds for fd to become readable or to fail, or for a
-// stop signal. Returns the poll events of fd (0 after a timeout or a signal).
+// stop signal; while a notice waits for its verdict, no longer than that. Returns the poll events of fd (0
+// after a timeout or a signal).
 short waitForInput(int fd, int32_t milliseconds);
 
 // Milliseconds of a monotonic clock, wrapping at 32 bits like the tick count.

@@ -32,6 +32,7 @@ void pointerMovedTo(SaverSeat* seat, wl_fixed_t x, wl_fixed_t y) {
     if (!run->fullScreen || seat->pointerSurface == nullptr || run->ended)
         return;
     const ScreenPoint at = screenPoint(seat->pointerSurface, x, y);
+    noteInput(tickCount()); // the idle watcher's notice asks whether the saver saw input
     if (!run->pointerStartKnown) {
         // Wayland tells a client where the pointer is only once it enters
         // one of its surfaces: that point is the reference of the threshold.
@@ -240,6 +241,7 @@ const wl_seat_listener kSeatListener = {seatCapabilities, seatName};
 } // namespace
 
 void closeOnInput(WaylandRun* run) {
+    noteInput(tickCount());
     if (run->settings->checkingPassword == 0 && requestClose(run->settings, tickCount()))
         run->ended = true;
 }

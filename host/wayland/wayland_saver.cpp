@@ -19,6 +19,8 @@
 //                                  then the shortest sleepInterval; while no surface's frame is
 //                                  wanted (outputs off, hidden), the loop waits without drawing
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0
+//  [x] SIGUSR1                     the idle watcher's notice of input: ends the run with 0 unless this
+//                                  saver saw input of its own near it (stop_signals.h)
 //  [x] SIGSTOP, SIGCONT            a pause: the picture carries on where it stood
 //  [x] compositor closes or goes   the run ends at once with status 0 (toplevel close, lost connection);
 //                                  a closed overlay surface is its output gone, and the run goes on
@@ -52,7 +54,8 @@ bool connectionLost(const WaylandRun& run) {
 }
 
 bool stopping(const WaylandRun& run) {
-    return run.ended || run.failed || stopSignalled() || connectionLost(run);
+    return run.ended || run.failed || stopSignalled() || connectionLost(run) ||
+           inputWentElsewhere(tickCount());
 }
 
 // Reads and handles what the compositor has sent, waiting up to milliseconds

@@ -17,6 +17,9 @@
 //  [x] nobody can see it           own and full-screen windows skip their frames while DPMS has the
 //                                  monitor powered down or the window is fully obscured
 //  [x] SIGTERM, SIGINT             end the run cleanly with status 0, contexts released
+//  [x] SIGUSR1                     the idle watcher's notice of input in the session: ends the run
+//                                  with 0 unless this saver saw input of its own near it (a lock
+//                                  screen above it took the input); a move within the threshold stays
 //  [x] SIGSTOP, SIGCONT            a pause (MATE's saver makes them): the picture carries on where it
 //                                  stood; input that came meanwhile is read then
 //  [x] window destroyed by owner   ends quietly with status 0 (X error handler, DestroyNotify)
@@ -64,7 +67,8 @@ void readMonitorPower(Display* display, const SaverScreens& screens, bool* enabl
 }
 
 bool stopping(const SaverRun& run) {
-    return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError;
+    return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError ||
+           inputWentElsewhere(tickCount());
 }
 
 bool isMonitorChange(int randrEventBase, const XEvent& event) {

@@ -28,6 +28,8 @@ bool isFocusLoss(const XFocusChangeEvent& focus) {
 void fullScreenInput(SaverRun* run, const XEvent& event) {
     if (run->settings->checkingPassword != 0)
         return;
+    if (event.type == KeyPress || event.type == ButtonPress || event.type == MotionNotify)
+        noteInput(tickCount()); // the idle watcher's notice asks whether the saver saw input
     switch (event.type) {
     case KeyPress:
     case ButtonPress:

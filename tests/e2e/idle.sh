@@ -17,6 +17,7 @@ spawn() {
 as_session() { "as_$SESSION" "$@"; }
 IDLE_MS=2000
 said() { [ "$(grep -c "$1" "$FILES/watcher.out" 2>/dev/null)" -ge "$2" ]; } # TEXT COUNT
+no_saver_for() { sleep $((IDLE_MS * $1 / 1000 + 1)) && ! said "saver started" 1 || fail "a saver started ${*:2}"; } # N WHAT
 watcher_says() { cat "$FILES/watcher.out" "$FILES/watcher.err" 2>/dev/null | grep -v '^\[' | tail -n 8; }
 watch_idle() { # CMD...: the watcher with its trace
     spawn watcher env ZELLIK_IDLE_MINUTE_MS=$IDLE_MS ${IDLE_ENV:-} "$@" --trace
@@ -24,7 +25,7 @@ watch_idle() { # CMD...: the watcher with its trace
     BACKGROUND_PIDS+=("$WATCHER")
 }
 idle_started() { # N: saver N has started (IDLE_SAVER: its PID)
-    wait_until 150 said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
+    wait_until $((IDLE_MS / 100 + 130)) said "saver started" "$1" || fail "saver $1 did not start: $(watcher_says)"
     IDLE_SAVER=$(grep "saver started" "$FILES/watcher.out" | tail -n 1 | sed 's/.*pid //')
 }
 # N: after an idle period the watcher starts saver N, which draws on every monitor, stays the only one for
@@ -110,8 +111,7 @@ case_idle_off() {
         [ $(($(now_ms) - t0)) -lt 1500 ] && [ ! -s "$FILES/watcher.out" ] && [ ! -s "$FILES/watcher.err" ] ||
             fail "off ($file): not at once and silently: $(watcher_says)"
     done
-    sleep $((IDLE_MS / 1000 + 1))
-    ! said "saver started" 1 || fail "a saver started"
+    no_saver_for 1 "while off"
 }
 # The compositor (and with it the session) going away ends the watcher with 0 and its saver.
 case_idle_gone() {
@@ -129,8 +129,7 @@ case_idle_inhibited() {
     client=$SPAWNED
     host_set IdleMinutes 1
     watch_idle "$ZELLIK" --idle
-    sleep $((IDLE_MS * 3 / 1000 + 1))
-    ! said "saver started" 1 || fail "a saver started while a visible window held an idle inhibitor"
+    no_saver_for 3 "while a visible window held an idle inhibitor"
     t0=$(now_ms)
     kill -TERM "$client"
     wait_until 150 said "saver started" 1 || fail "no saver once the inhibitor had gone: $(watcher_says)"
@@ -167,4 +166,37 @@ case_idle_cli() {
     key
     as_session "$ZELLIK" -c --idle-minutes 0 && wait_until 50 flock -n "$XDG_RUNTIME_DIR/zellik-idle-$WAYLAND_DISPLAY.lock" true ||
         fail "-c --idle-minutes 0 did not end the watcher"
+}
+# "Mouse Threshold" counts under the watcher: a 10-pixel move leaves its saver running, a 100-pixel move ends it
+# with 0, and the next comes after an idle period; a notice of input the saver did not see (a lock screen took
+# it) ends it with 0.
+case_idle_threshold() {
+    host_set IdleMinutes 1
+    pointer "$CX" "$CY"
+    watch_idle "$ZELLIK" --idle
+    threshold_counts
+}
+threshold_counts() {
+    idle_started 1
+    idle_drew_everywhere 1
+    pointer $((CX + 10)) "$CY" && sleep 3 # past the notice's window, 1.5 s
+    alive "$IDLE_SAVER" || fail "a 10-pixel move ended the watcher's saver: $(watcher_says)"
+    pointer $((CX + 110)) "$CY"
+    wait_until 50 said "saver ended, status 0" 1 || fail "a 100-pixel move did not end the saver with 0: $(watcher_says)"
+    note "a 10-pixel move left the watcher's saver running, a 100-pixel move ended it"
+    idle_started 2
+    idle_drew_everywhere 2
+    sleep 2 # beyond the window of the pointer's entering the new surfaces, which the saver counts as input
+    kill -USR1 "$IDLE_SAVER"
+    wait_until 50 said "saver ended, status 0" 2 || fail "a notice of input it did not see left the saver up: $(watcher_says)"
+    note "a notice of input the saver did not see ended it with 0"
+}
+# The same with a real minute, set up as a person does: zellik -c --idle-minutes 1, the autostart entry's command.
+case_idle_minute() {
+    IDLE_MS=60000
+    # Stored where no display is seen, as a watcher started by -c would hold the lock before the traced one.
+    as_session env -u WAYLAND_DISPLAY -u DISPLAY "$ZELLIK" -c --idle-minutes 1 || fail "-c --idle-minutes 1 failed"
+    pointer "$CX" "$CY"
+    watch_idle $(autostart_command)
+    threshold_counts
 }

@@ -155,11 +155,14 @@ case_settings_cli() {
 }
 
 # The dialog: Space toggles "Use Mirrors", Alt+A reaches "Start after N minutes", Enter stores both; Escape
-# and the close box store nothing. An idle time turned on or changed starts the watcher (zellik --idle, with
-# no idle source here, says so in one line on the dialog's stderr); one left as it was or turned off does not.
+# and the close box store nothing. An idle time turned on or changed starts the watcher (zellik --idle, on this
+# X display's idle time: it holds the session's lock, quietly); one left as it was or turned off does not, and
+# 0 ends the one that runs.
 case_config_dialog() {
-    local keys action mirrors minutes watcher id
+    local keys action mirrors minutes watcher id lock=${XDG_RUNTIME_DIR:-}
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus && unset WAYLAND_DISPLAY
+    [[ $lock == /* ]] && lock=$lock/zellik-idle-$DISPLAY.lock || lock=/tmp/zellik-idle-$(id -u)-$DISPLAY.lock
+    watching() { ! flock -n "$lock" true; }
     while read -r keys action mirrors minutes watcher; do
         start dialog -c && id=$(window_named 'Config dialog')
         xdo windowfocus --sync "$id" && sleep 0.3 && xdo key ${keys//,/ } && sleep 0.2
@@ -167,8 +170,9 @@ case_config_dialog() {
         ends_within "$keys, $action" 5
         [ "$(cat "$INI" 2>/dev/null)" = $'[Software\\Quent\\Dunmere]\nUseMirrors='"$mirrors"$'\nIdleMinutes='"$minutes" ] ||
             { [ "$minutes" = - ] && [ ! -e "$INI" ]; } || fail "$keys, $action: stored $(cat "$INI" 2>/dev/null)"
-        [ "$watcher" = yes ] && { wait_until 50 grep -q '^zellik: ' "$WORK/dialog.err" || fail "$keys: no watcher"; }
-        [ "$watcher" = yes ] || { sleep 0.5 && [ ! -s "$WORK/dialog.err" ]; } || fail "$keys: $(cat "$WORK/dialog.err")"
+        [ "$watcher" = yes ] && { wait_until 50 watching || fail "$keys: no watcher"; }
+        [ "$minutes" != 0 ] || wait_until 50 eval '! watching' || fail "$keys: the watcher still runs at 0"
+        { sleep 0.5 && [ ! -s "$WORK/dialog.err" ]; } || fail "$keys: $(cat "$WORK/dialog.err")"
     done <<'EOF'
 space Escape - - no
 space close - - no

@@ -141,6 +141,27 @@ TEST(CloseRules, MessagesAndFlags) {
     }
 }
 
+// A notice that the session saw input: the saver's own input up to 1.5 s
+// before or after it (the signal and the event race) keeps the saver, else it
+// ends once 1.5 s have passed without any; across the tick count's wrap too.
+TEST(CloseRules, InputNotice) {
+    constexpr auto kWait = InputNoticeVerdict::Wait, kStay = InputNoticeVerdict::Stay,
+                   kEnd = InputNoticeVerdict::End;
+    constexpr uint32_t kWrap = 0xFFFFFFFFu - 499u; // 0.5 s before the tick count wraps
+    // notice, saw input, last input, now: the verdict.
+    const std::tuple<uint32_t, bool, uint32_t, uint32_t, InputNoticeVerdict> cases[] = {
+        {10000, true, 9000, 10000, kStay},  {10000, true, 11500, 11500, kStay},
+        {10000, true, 8500, 10000, kStay},  {10000, true, 8499, 10000, kWait},
+        {10000, true, 8499, 11501, kEnd},   {10000, false, 10000, 11500, kWait},
+        {10000, false, 10000, 11501, kEnd}, {10000, true, 11501, 11501, kEnd},
+        {kWrap, true, 900, 1000, kStay},    {kWrap, false, 0, 999, kWait},
+        {kWrap, false, 0, 1001, kEnd},      {600, true, kWrap, 700, kStay},
+    };
+    for (const auto& [notice, saw, last, now, verdict] : cases)
+        EXPECT_EQ(judgeInputNotice(notice, saw, last, now), verdict)
+            << notice << " " << saw << " " << last << " " << now;
+}
+
 // Each row: the monitors, the screen (X11's root window, or Windows' virtual
 // screen) and the areas, then each area's viewport in a window over the whole
 // screen. Rows: one monitor; side by side; stacked; no monitors (the screen,

@@ -13,6 +13,11 @@
 //   remote-desktop  a session of mutter's remote-desktop interface (input that counts as the user's; it lives
 //               as long as this connection): each line "key" on stdin presses and releases A, then prints
 //               "done" or "failed"; ends at end of input.
+//   power-manager fdo|kde held|free  a stand-in for a power manager on the session bus, whose answer is
+//               true (a player holds an inhibitor) or false: fdo, org.freedesktop.PowerManagement.Inhibit's
+//               HasInhibit (Xfce's); kde, KDE's policy agent's HasInhibition, true only when asked about
+//               screen settings (4), the kind org.freedesktop.ScreenSaver's inhibitors are. Ready once it
+//               owns the name.
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "idle-inhibit-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -240,12 +245,51 @@ int remoteDesktop() {
     return 0;
 }
 
+const char kPowerManagerXml[] = "<node><interface name='org.freedesktop.PowerManagement.Inhibit'>"
+                                "<method name='HasInhibit'><arg type='b' direction='out'/></method>"
+                                "</interface><interface name='org.kde.Solid.PowerManagement.PolicyAgent'>"
+                                "<method name='HasInhibition'><arg type='u' direction='in'/>"
+                                "<arg type='b' direction='out'/></method></interface></node>";
+
+void onPowerManagerCall(GDBusConnection*, const char*, const char*, const char*, const char*,
+                        GVariant* parameters, GDBusMethodInvocation* invocation, gpointer held) {
+    uint32_t types = 4;
+    if (g_variant_is_of_type(parameters, G_VARIANT_TYPE("(u)")))
+        g_variant_get(parameters, "(u)", &types);
+    g_dbus_method_invocation_return_value(invocation,
+                                          g_variant_new("(b)", held != nullptr && (types & 4) != 0));
+}
+
+void onPowerManagerName(GDBusConnection*, const char*, gpointer) {
+    std::puts("ready");
+    std::fflush(stdout);
+}
+
+int powerManager(bool kde, bool held) {
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kPowerManagerXml, nullptr);
+    const GDBusInterfaceVTable vtable = {onPowerManagerCall, nullptr, nullptr, {}};
+    const char* path =
+        kde ? "/org/kde/Solid/PowerManagement/PolicyAgent" : "/org/freedesktop/PowerManagement/Inhibit";
+    if (bus == nullptr || node == nullptr ||
+        g_dbus_connection_register_object(bus, path, node->interfaces[kde ? 1 : 0], &vtable,
+                                          held ? bus : nullptr, nullptr, nullptr) == 0)
+        return 1;
+    g_bus_own_name_on_connection(
+        bus, kde ? "org.kde.Solid.PowerManagement.PolicyAgent" : "org.freedesktop.PowerManagement",
+        G_BUS_NAME_OWNER_FLAGS_NONE, onPowerManagerName, nullptr, nullptr, nullptr);
+    g_main_loop_run(g_main_loop_new(nullptr, FALSE));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string mode = argc >= 2 ? argv[1] : "";
     if (mode == "remote-desktop")
         return remoteDesktop();
+    if (mode == "power-manager" && argc == 4)
+        return powerManager(std::strcmp(argv[2], "kde") == 0, std::strcmp(argv[3], "held") == 0);
     wl_display* display = wl_display_connect(nullptr);
     if (display != nullptr) {
         wl_registry_add_listener(wl_display_get_registry(display), &kRegistryListener, nullptr);
@@ -271,7 +315,8 @@ int main(int argc, char** argv) {
     if (!offered || (argc > 2 && !input)) {
         std::fprintf(stderr,
                      "usage: zellik-test-client fullscreen|inhibit|overlay|pointer|remote-desktop|input "
-                     "[to X Y|key CODE|click]..., on a compositor that offers it\n");
+                     "[to X Y|key CODE|click]..., on a compositor that offers it, or "
+                     "power-manager fdo|kde held|free\n");
         return 2;
     }
     for (wl_output* output : overlay ? gOutputs : std::vector<wl_output*>{}) {
