@@ -19,8 +19,8 @@ void formatIdleLine(bool watcherRuns, bool sourceOffered, uint32_t minutes, char
         std::snprintf(out, size, "Starts after %u minute%s of idle", minutes, minutes == 1 ? "" : "s");
     else if (!watcherRuns && !sourceOffered)
         std::snprintf(out, size,
-                      "This session tells no program when it is idle:\n"
-                      "start Zellik from the desktop's own screen saver or xscreensaver.");
+                      "No idle source in this session: let the desktop's\n"
+                      "own screen saver or xscreensaver start Zellik.");
     else if (size > 0)
         out[0] = '\0';
 }
