@@ -131,18 +131,17 @@ find_preview() { # AREA SIZE
     box=${box#*+}
     PREVIEW=$2+$((${area%+*} + ${box%+*}))+$((${area#*+} + ${box#*+}))
 }
-# The preview is a lit kaleidoscope; "Use Mirrors" toggled (Space: the focus starts on it) makes it plain at
-# once; Cancel (Alt+C) leaves the settings file byte for byte. The host gives start_dialog, dialog_area and
-# dialog_key KEY.
+# The preview is a lit kaleidoscope; "Use Mirrors" toggled makes it plain at once; Cancel leaves the settings
+# file byte for byte. The host gives start_dialog, dialog_area, dialog_toggle and dialog_cancel.
 dialog_preview() { # SIZE
     host_set UseMirrors 1
     cp "$INI" "$WORK/before.ini"
     start_dialog
     wait_until 100 find_preview "$(dialog_area)" "$1" || fail "no $1 preview in the dialog ($WORK/dialog.png)"
     expect_picture preview kaleidoscope "$PREVIEW"
-    dialog_key space
+    dialog_toggle
     expect_picture preview-plain plain "$PREVIEW"
-    dialog_key alt+c
+    dialog_cancel
     ends_within Cancel 5
     cmp -s "$WORK/before.ini" "$INI" || fail "Cancel changed the settings: $(cat "$INI")"
 }

@@ -200,7 +200,8 @@ EOF
 start_dialog() { start dialog -c && DIALOG=$(window_named 'Config dialog') && xdo windowfocus --sync "$DIALOG"; }
 dialog_area() { timeout 10 xwininfo -id "$DIALOG" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
     /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}'; }
-dialog_key() { xdo key "$1"; }
+dialog_toggle() { xdo key space; } # the focus starts on "Use Mirrors"
+dialog_cancel() { xdo key alt+c; }
 dialog_height() { # VARIABLE=VALUE...: HEIGHT, the dialog's in that environment; Escape closes it
     env "$@" "$ZELLIK" -c >"$WORK/sized.out" 2>&1 &
     SAVER=$!
