@@ -1,8 +1,10 @@
 #include "host/linux/dialog_preview.h"
+#include "host/common/run_seed.h"
 #include "platform/counter.h"
 #include "scene/kaleidoscope_scene.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 namespace {
@@ -12,20 +14,28 @@ constexpr int kPreviewWidth = 320, kPreviewHeight = 200; // logical pixels
 // The scene and image for a drawing area of that many real pixels: the old
 // ones go first (a new scale factor is the only change the dialog, which
 // does not resize, ever sees). False when either cannot be had.
-bool fitPreview(DialogPreview* p, int32_t width, int32_t height) {
+bool fitPreview(DialogPreview* p, int32_t width, int32_t height, int scale) {
     if (p->scene != nullptr && p->context.width == width && p->context.height == height)
         return true;
     delete p->scene;
     p->scene = nullptr;
+    if (p->pattern != nullptr)
+        gtk.cairo_pattern_destroy(p->pattern);
     if (p->image != nullptr)
         gtk.cairo_surface_destroy(p->image);
     p->image = gtk.cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    // OpenGL's rows come bottom first: the pattern turns them over.
+    p->pattern = gtk.cairo_pattern_create_for_surface(p->image);
+    cairo_matrix_t flip;
+    gtk.cairo_matrix_init(&flip, scale, 0, 0, -scale, 0, height);
+    gtk.cairo_pattern_set_matrix(p->pattern, &flip);
     // glReadPixels writes whole rows of width * 4 bytes: the image's rows must be exactly that long.
     const bool sized =
         (width == p->context.width && height == p->context.height) || p->context.resize(width, height);
     if (gtk.cairo_surface_status(p->image) != CAIRO_STATUS_SUCCESS || !sized)
         return false;
-    p->scene = new (std::nothrow) KaleidoscopeScene(width, height, seedFromCalendarTime(), systemCounter());
+    p->scene = new (std::nothrow) KaleidoscopeScene(
+        width, height, runSeed(std::getenv(kFixedSeedVariable), seedFromCalendarTime()), systemCounter());
     return p->scene != nullptr;
 }
 
@@ -57,11 +67,17 @@ bool minimised(const DialogPreview& p) {
 // again, so when nothing is drawn (a hidden window) the timer stops too.
 gboolean onFrameDue(gpointer data) {
     auto* p = static_cast<DialogPreview*>(data);
-    p->timer = 0;
+    p->armed = false;
+    gtk.g_source_set_ready_time(p->timer, -1);
     if (!minimised(*p))
         gtk.gtk_widget_queue_draw(p->area);
-    return G_SOURCE_REMOVE;
+    return G_SOURCE_CONTINUE;
 }
+
+gboolean dispatchTimer(GSource*, GSourceFunc callback, gpointer data) {
+    return callback(data);
+}
+GSourceFuncs timerFunctions = {nullptr, nullptr, dispatchTimer, nullptr, nullptr, nullptr};
 
 // Back from minimised: the chain of frames starts again.
 gboolean onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
@@ -77,8 +93,8 @@ gboolean onDraw(GtkWidget* area, cairo_t* cr, gpointer data) {
     if (!p->glMade)
         return FALSE;
     const int scale = gtk.gtk_widget_get_scale_factor(area);
-    const int logicalHeight = gtk.gtk_widget_get_allocated_height(area);
-    if (!fitPreview(p, gtk.gtk_widget_get_allocated_width(area) * scale, logicalHeight * scale)) {
+    if (!fitPreview(p, gtk.gtk_widget_get_allocated_width(area) * scale,
+                    gtk.gtk_widget_get_allocated_height(area) * scale, scale)) {
         std::fprintf(stderr, "zellik: no memory for the preview\n");
         p->glMade = false;
         showNote(p);
@@ -91,15 +107,12 @@ gboolean onDraw(GtkWidget* area, cairo_t* cr, gpointer data) {
         p->context.readBgraBottomUp(gtk.cairo_image_surface_get_data(p->image));
         gtk.cairo_surface_mark_dirty(p->image);
     }
-    // OpenGL's rows come bottom first: painted upside down, at one real pixel each.
-    gtk.cairo_save(cr);
-    gtk.cairo_translate(cr, 0, logicalHeight);
-    gtk.cairo_scale(cr, 1.0 / scale, -1.0 / scale);
-    gtk.cairo_set_source_surface(cr, p->image, 0, 0);
+    gtk.cairo_set_source(cr, p->pattern);
     gtk.cairo_paint(cr);
-    gtk.cairo_restore(cr);
-    if (p->timer == 0)
-        p->timer = gtk.g_timeout_add(static_cast<guint>(p->scene->sleepInterval()), onFrameDue, p);
+    if (!p->armed) {
+        p->armed = true;
+        gtk.g_source_set_ready_time(p->timer, gtk.g_get_monotonic_time() + p->scene->sleepInterval() * 1000);
+    }
     return TRUE;
 }
 
@@ -116,6 +129,9 @@ GtkWidget* makeDialogPreview(DialogPreview* p, GtkWidget* dialog, GtkWidget* mir
     GtkWidget* box = gtk.gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk.gtk_box_pack_start(as<GtkBox>(box), p->area, FALSE, FALSE, 0);
     gtk.gtk_box_pack_start(as<GtkBox>(box), p->note, FALSE, FALSE, 0);
+    p->timer = gtk.g_source_new(&timerFunctions, sizeof(GSource));
+    gtk.g_source_set_callback(p->timer, onFrameDue, p, nullptr);
+    gtk.g_source_attach(p->timer, nullptr);
     gtk.g_signal_connect_data(p->area, "map", G_CALLBACK(onMap), p, nullptr, GConnectFlags{});
     gtk.g_signal_connect_data(p->area, "draw", G_CALLBACK(onDraw), p, nullptr, GConnectFlags{});
     gtk.g_signal_connect_data(dialog, "window-state-event", G_CALLBACK(onWindowState), p, nullptr,
@@ -124,14 +140,17 @@ GtkWidget* makeDialogPreview(DialogPreview* p, GtkWidget* dialog, GtkWidget* mir
 }
 
 void endDialogPreview(DialogPreview* p) {
-    if (p->timer != 0)
-        gtk.g_source_remove(p->timer);
-    p->timer = 0;
+    gtk.g_source_destroy(p->timer);
+    gtk.g_source_unref(p->timer);
+    p->timer = nullptr;
     delete p->scene; // with its context still current
     p->scene = nullptr;
     if (p->glTried)
         p->context.destroy();
+    if (p->pattern != nullptr)
+        gtk.cairo_pattern_destroy(p->pattern);
     if (p->image != nullptr)
         gtk.cairo_surface_destroy(p->image);
+    p->pattern = nullptr;
     p->image = nullptr;
 }

@@ -27,10 +27,14 @@ struct DialogPreview {
     GtkWidget* note = nullptr;    // in its place when there is no GL
     HeadlessContext context{};
     KaleidoscopeScene* scene = nullptr;
-    cairo_surface_t* image = nullptr; // the last frame, bottom row first
+    cairo_surface_t* image = nullptr;   // the last frame, bottom row first
+    cairo_pattern_t* pattern = nullptr; // the image turned the right way up, at one real pixel each
     bool glTried = false;
     bool glMade = false;
-    unsigned timer = 0; // the next frame's g_timeout, 0 while none is armed
+    // The next frame's timer: one source for the dialog's life, armed by a
+    // ready time (a new g_timeout each frame would allocate each frame).
+    GSource* timer = nullptr;
+    bool armed = false;
 };
 
 // The area and its note in one box, to be placed in the dialog; the note

@@ -27,10 +27,12 @@
     F(gtk_drawing_area_new) F(gtk_widget_set_size_request) F(gtk_widget_get_scale_factor) \
     F(gtk_widget_get_allocated_width) F(gtk_widget_get_allocated_height) F(gtk_widget_queue_draw) \
     F(gtk_widget_show) F(gtk_widget_hide) F(gtk_widget_set_no_show_all) F(gtk_widget_get_window) \
-    F(gtk_widget_set_visible) F(gdk_window_get_state) F(g_timeout_add) F(g_source_remove) \
+    F(gtk_widget_set_visible) F(gdk_window_get_state) F(g_source_new) F(g_source_attach) F(g_source_destroy) \
+    F(g_source_unref) F(g_source_set_callback) F(g_source_set_ready_time) F(g_get_monotonic_time) \
     F(cairo_image_surface_create) F(cairo_image_surface_get_data) F(cairo_surface_flush) \
-    F(cairo_surface_mark_dirty) F(cairo_surface_destroy) F(cairo_surface_status) F(cairo_set_source_surface) \
-    F(cairo_paint) F(cairo_scale) F(cairo_translate) F(cairo_save) F(cairo_restore) F(cairo_set_source_rgb)
+    F(cairo_surface_mark_dirty) F(cairo_surface_destroy) F(cairo_surface_status) \
+    F(cairo_pattern_create_for_surface) F(cairo_pattern_set_matrix) F(cairo_pattern_destroy) F(cairo_set_source) \
+    F(cairo_matrix_init) F(cairo_paint)
 // clang-format on
 
 struct GtkFunctions {
