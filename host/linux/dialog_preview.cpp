@@ -111,7 +111,8 @@ gboolean onDraw(GtkWidget* area, cairo_t* cr, gpointer data) {
     gtk.cairo_paint(cr);
     if (!p->armed) {
         p->armed = true;
-        gtk.g_source_set_ready_time(p->timer, gtk.g_get_monotonic_time() + p->scene->sleepInterval() * 1000);
+        gtk.g_source_set_ready_time(p->timer,
+                                    gtk.g_get_monotonic_time() + gint64{p->scene->sleepInterval()} * 1000);
     }
     return TRUE;
 }
