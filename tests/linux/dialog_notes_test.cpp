@@ -24,6 +24,8 @@ TEST(DialogNotes, GnomeNoteOnGnomeAloneWhileItBlanksFirst) {
         {nullptr, 300, 0, false},
         {"GNOME-Classic", 300, 0, false},
         {"X-Cinnamon:GNOMEish", 300, 0, false},
+        {"GNOME", 301, 5, false},
+        {"GNOME", 1, 0, true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(gnomeNoteWanted(c.desktop, c.gnomeSeconds, c.minutes), c.shown)
