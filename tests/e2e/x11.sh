@@ -187,6 +187,14 @@ EOF
     dialog_height XDG_CURRENT_DESKTOP=GNOME && shorter=$HEIGHT
     [ "$gnome" -gt "$other" ] && [ "$shorter" = "$other" ] ||
         fail "GNOME's note: dialog heights $other elsewhere, $gnome on GNOME, $shorter on GNOME with 4 minutes"
+    # A watcher holding the session's lock: one line ("Starts after 4 minutes of idle") for what was the
+    # session's word on its idle source (two lines where it offers none, none where it offers one).
+    local alone held
+    mkdir -m 700 "$WORK/run" && dialog_height XDG_RUNTIME_DIR="$WORK/run" && alone=$HEIGHT
+    flock -x "$WORK/run/zellik-idle-$DISPLAY.lock" sleep 60 &
+    BACKGROUND_PIDS+=("$!")
+    dialog_height XDG_RUNTIME_DIR="$WORK/run" && held=$HEIGHT
+    [ "$held" != "$alone" ] || fail "the dialog says nothing of a running watcher: height $held either way"
     # No OpenGL (glvnd finds no EGL vendor): the dialog opens with a one-line note for its preview (shorter by
     # most of the preview's 200 pixels), says why on stderr, and OK stores.
     rm -f "$INI"
