@@ -11,8 +11,8 @@ zellik=$build/host/linux/zellik picture=$build/zellik-picture
 [ -x "$zellik" ] && [ -x "$picture" ] || { echo "make-dialog-picture: build $build first" >&2; exit 1; }
 . "$root/scripts/xvfb.sh"
 work=$(mktemp -d /tmp/zellik-dialog-picture.XXXXXX)
-dialog="" lock="" XVFB_PID=""
-trap 'for pid in $dialog $lock; do kill -KILL "$pid" && wait "$pid"; done 2>/dev/null; [ -z "$XVFB_PID" ] || xvfb_stop "$XVFB_PID"; rm -rf "$work"' EXIT
+dialog="" XVFB_PID=""
+trap '[ -z "$dialog" ] || { kill -KILL "$dialog" && wait "$dialog"; } 2>/dev/null; [ -z "$XVFB_PID" ] || xvfb_stop "$XVFB_PID"; rm -rf "$work"' EXIT
 xvfb_start "$work" 640x480x24
 export XDG_CONFIG_HOME=$work/config NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory GDK_BACKEND=x11 ZELLIK_SEED=42
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus MESA_SHADER_CACHE_DIR=$build/mesa-cache
@@ -20,8 +20,7 @@ export XDG_RUNTIME_DIR=$work/runtime
 unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$zellik" -c --idle-minutes 10
-flock -x "$XDG_RUNTIME_DIR/zellik-idle-$DISPLAY.lock" sleep 600 &
-lock=$!
+exec 9>"$XDG_RUNTIME_DIR/zellik-idle-$DISPLAY.lock" && flock -x 9 # held by this shell's descriptor
 "$zellik" -c >/dev/null 2>"$work/err" &
 dialog=$!
 id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Config dialog$' | head -n1)

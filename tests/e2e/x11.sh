@@ -191,9 +191,9 @@ EOF
     # session's word on its idle source (two lines where it offers none, none where it offers one).
     local alone held
     mkdir -m 700 "$WORK/run" && dialog_height XDG_RUNTIME_DIR="$WORK/run" && alone=$HEIGHT
-    flock -x "$WORK/run/zellik-idle-$DISPLAY.lock" sleep 60 &
-    BACKGROUND_PIDS+=("$!")
+    exec 9>"$WORK/run/zellik-idle-$DISPLAY.lock" && flock -x 9 # held by this shell's descriptor
     dialog_height XDG_RUNTIME_DIR="$WORK/run" && held=$HEIGHT
+    exec 9>&-
     [ "$held" != "$alone" ] || fail "the dialog says nothing of a running watcher: height $held either way"
     # No OpenGL (glvnd finds no EGL vendor): the dialog opens with a one-line note for its preview (shorter by
     # most of the preview's 200 pixels), says why on stderr, and OK stores.
