@@ -7,7 +7,7 @@
 #include "platform/resource_bytes.h"
 #include "scene/kaleidoscope_scene.h"
 #include "tiles/mask_texture.h"
-#include "tools/render/headless_context.h"
+#include "host/linux/headless_context.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

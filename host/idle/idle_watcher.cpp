@@ -209,10 +209,13 @@ int watchSettingsFolder(IdleWatcher* watcher) {
 // Holds the session's lock for the life of the process (the descriptor is
 // closed on exec, so a saver never inherits it). False when another watcher
 // holds it.
+std::string sessionLockPath() {
+    return idleLockPath(std::getenv("XDG_RUNTIME_DIR"), getuid(), std::getenv("WAYLAND_DISPLAY"),
+                        std::getenv("DISPLAY"), std::getenv("DBUS_SESSION_BUS_ADDRESS"));
+}
+
 bool lockSession() {
-    const std::string path =
-        idleLockPath(std::getenv("XDG_RUNTIME_DIR"), getuid(), std::getenv("WAYLAND_DISPLAY"),
-                     std::getenv("DISPLAY"), std::getenv("DBUS_SESSION_BUS_ADDRESS"));
+    const std::string path = sessionLockPath();
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         std::fprintf(stderr, "zellik: cannot open the idle watcher's lock %s: %s\n", path.c_str(),
@@ -309,4 +312,24 @@ int runIdleWatcher(bool trace) {
         close(settingsFd);
     g_main_loop_unref(watcher.loop);
     return status;
+}
+
+IdleSourceKind probeIdleSource() {
+    IdleWatcher watcher;
+    const IdleSourceKind kind = findSource(&watcher);
+    closeWaylandIdle(&watcher.wayland);
+    closeMutterIdle(&watcher.mutter);
+    closeX11Idle(&watcher.x11);
+    return kind;
+}
+
+// A shared lock is refused only while a watcher holds its exclusive one; the
+// file is not made here, so a session that never ran one stays clean.
+bool idleWatcherRunning() {
+    const int fd = open(sessionLockPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);
+    return held;
 }

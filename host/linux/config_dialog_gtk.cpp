@@ -1,71 +1,17 @@
 #include "host/linux/config_dialog_gtk.h"
+#include "host/idle/idle_watcher.h"
+#include "host/linux/dialog_notes.h"
+#include "host/linux/dialog_preview.h"
+#include "host/linux/gtk_functions.h"
 #include "host/linux/idle_start.h"
 #include "host/linux/settings_file.h"
 
-#include <dlfcn.h>
-#include <gtk/gtk.h>
-
 #include <cstdio>
-#include <fcntl.h>
+#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-// GTK is loaded when the dialog is asked for, not linked: the saver, which a
-// daemon may stop a few milliseconds after starting it, then takes its stop
-// signals before the loader has mapped some seventy libraries it never uses.
-// The functions the dialog calls, by name, with their declared types. The
-// casting macros (GTK_WINDOW ...) call into GTK's type system, so the
-// dialog casts its widgets plainly.
-// clang-format off
-#define ZELLIK_GTK_FUNCTIONS(F) \
-    F(gtk_init_check) F(gtk_dialog_new) F(gtk_window_set_title) F(gtk_window_set_resizable) F(gtk_grid_new) \
-    F(gtk_container_set_border_width) F(gtk_grid_set_row_spacing) F(gtk_grid_set_column_spacing) \
-    F(gtk_check_button_new_with_label) F(gtk_toggle_button_set_active) F(gtk_toggle_button_get_active) \
-    F(gtk_button_new_with_label) F(gtk_grid_attach) F(gtk_label_new) F(gtk_widget_set_halign) F(gtk_container_add) \
-    F(gtk_dialog_get_content_area) F(g_signal_connect_data) F(gtk_widget_set_can_default) F(gtk_window_set_default) \
-    F(gtk_widget_show_all) F(gtk_widget_grab_focus) F(gtk_dialog_run) F(gtk_dialog_response) F(gtk_widget_destroy) \
-    F(gtk_events_pending) F(gtk_main_iteration) F(gtk_box_new) F(gtk_box_pack_start) \
-    F(gtk_spin_button_new_with_range) F(gtk_spin_button_set_value) F(gtk_spin_button_set_numeric) \
-    F(gtk_spin_button_update) F(gtk_spin_button_get_value_as_int) F(gtk_entry_set_activates_default) \
-    F(gtk_widget_set_tooltip_text) F(gtk_label_new_with_mnemonic) F(gtk_label_set_mnemonic_widget) \
-    F(g_settings_schema_source_get_default) F(g_settings_schema_source_lookup) F(g_settings_schema_has_key) \
-    F(g_settings_new_full) F(g_settings_get_uint) F(g_settings_schema_unref) F(g_object_unref)
-// clang-format on
-
-struct GtkFunctions {
-// NOLINTNEXTLINE(bugprone-macro-parentheses): the name is declared, not an expression
-#define ZELLIK_GTK_SLOT(name) decltype(&::name) name = nullptr;
-    ZELLIK_GTK_FUNCTIONS(ZELLIK_GTK_SLOT)
-#undef ZELLIK_GTK_SLOT
-};
-
-GtkFunctions gtk;
-
-// False (and why in error) when GTK 3 cannot be loaded.
-bool loadGtk(std::string* error) {
-    void* library = dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_LOCAL);
-    const char* missing = nullptr;
-#define ZELLIK_GTK_LOAD(name)                                                                                \
-    if (library != nullptr && missing == nullptr) {                                                          \
-        gtk.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                               \
-        missing = gtk.name == nullptr ? #name : nullptr;                                                     \
-    }
-    ZELLIK_GTK_FUNCTIONS(ZELLIK_GTK_LOAD)
-#undef ZELLIK_GTK_LOAD
-    if (library == nullptr || missing != nullptr) {
-        const char* why = dlerror();
-        *error = std::string("the settings dialog needs GTK 3: ") + (why != nullptr ? why : "no library");
-        return false;
-    }
-    return true;
-}
-
-template <typename T> T* as(GtkWidget* widget) {
-    return reinterpret_cast<T*>(widget);
-}
 void respondOk(GtkButton*, gpointer dialog) {
     gtk.gtk_dialog_response(static_cast<GtkDialog*>(dialog), GTK_RESPONSE_OK);
 }
@@ -100,6 +46,22 @@ uint32_t gnomeIdleDelay() {
     return seconds;
 }
 
+// GNOME's note follows the time being set: it goes once the time is shorter.
+struct GnomeNote {
+    GtkWidget* label;
+    uint32_t gnomeSeconds;
+};
+
+void showGnomeNote(const GnomeNote& note, uint32_t idleMinutes) {
+    gtk.gtk_widget_set_visible(
+        note.label, gnomeNoteWanted(std::getenv("XDG_CURRENT_DESKTOP"), note.gnomeSeconds, idleMinutes));
+}
+
+void onIdleTimeChanged(GtkSpinButton* idle, gpointer data) {
+    showGnomeNote(*static_cast<const GnomeNote*>(data),
+                  static_cast<uint32_t>(gtk.gtk_spin_button_get_value_as_int(idle)));
+}
+
 } // namespace
 
 int runConfigDialog(SaverSettings* settings) {
@@ -118,16 +80,18 @@ int runConfigDialog(SaverSettings* settings) {
     gtk.gtk_window_set_title(as<GtkWindow>(dialog), "Config dialog");
     gtk.gtk_window_set_resizable(as<GtkWindow>(dialog), FALSE);
 
-    // The Windows layout: the check box and the texts on the left, the two
-    // push buttons stacked on the right.
+    // The Windows layout under the preview: the check box and the texts on
+    // the left, the two push buttons stacked on the right.
     GtkWidget* grid = gtk.gtk_grid_new();
     gtk.gtk_container_set_border_width(as<GtkContainer>(grid), 12);
     gtk.gtk_grid_set_row_spacing(as<GtkGrid>(grid), 6);
     gtk.gtk_grid_set_column_spacing(as<GtkGrid>(grid), 24);
     GtkWidget* mirrors = gtk.gtk_check_button_new_with_label("Use Mirrors");
     gtk.gtk_toggle_button_set_active(as<GtkToggleButton>(mirrors), settings->useMirrors != 0);
+    DialogPreview preview;
+    gtk.gtk_grid_attach(as<GtkGrid>(grid), makeDialogPreview(&preview, dialog, mirrors), 0, 0, 2, 1);
     GtkWidget* ok = gtk.gtk_button_new_with_label("OK");
-    GtkWidget* cancel = gtk.gtk_button_new_with_label("Cancel");
+    GtkWidget* cancel = gtk.gtk_button_new_with_mnemonic("_Cancel"); // Alt+C
     // Below the check box: the idle watcher's time, 0 (the default) off.
     const uint32_t idleMinutes = readIdleMinutes();
     GtkWidget* idleRow = gtk.gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
@@ -143,18 +107,33 @@ int runConfigDialog(SaverSettings* settings) {
     gtk.gtk_box_pack_start(as<GtkBox>(idleRow), after, FALSE, FALSE, 0);
     gtk.gtk_box_pack_start(as<GtkBox>(idleRow), idle, FALSE, FALSE, 0);
     gtk.gtk_box_pack_start(as<GtkBox>(idleRow), leftLabel("minutes"), FALSE, FALSE, 0);
-    gtk.gtk_grid_attach(as<GtkGrid>(grid), mirrors, 0, 0, 1, 1);
-    gtk.gtk_grid_attach(as<GtkGrid>(grid), ok, 1, 0, 1, 1);
-    gtk.gtk_grid_attach(as<GtkGrid>(grid), idleRow, 0, 1, 1, 1);
-    gtk.gtk_grid_attach(as<GtkGrid>(grid), cancel, 1, 1, 1, 1);
-    int row = 2;
+    gtk.gtk_grid_attach(as<GtkGrid>(grid), mirrors, 0, 1, 1, 1);
+    gtk.gtk_grid_attach(as<GtkGrid>(grid), ok, 1, 1, 1, 1);
+    gtk.gtk_grid_attach(as<GtkGrid>(grid), idleRow, 0, 2, 1, 1);
+    gtk.gtk_grid_attach(as<GtkGrid>(grid), cancel, 1, 2, 1, 1);
+    int row = 3;
+    // Whether the saver starts by itself here: the watcher's lock says whether
+    // one runs; where none does, the session is asked for an idle source.
+    const bool watcherRuns = idleWatcherRunning();
+    char idleLine[200];
+    formatIdleLine(watcherRuns, watcherRuns || probeIdleSource() != IdleSourceKind::None, idleMinutes,
+                   idleLine, sizeof idleLine);
+    if (idleLine[0] != '\0')
+        gtk.gtk_grid_attach(as<GtkGrid>(grid), leftLabel(idleLine), 0, row++, 2, 1);
     // GNOME's own blanking comes first when it is sooner: say so, with its time.
-    if (const uint32_t gnome = gnomeIdleDelay(); gnome > 0) {
+    GnomeNote gnomeNote{nullptr, gnomeIdleDelay()};
+    if (gnomeNote.gnomeSeconds > 0) {
         char note[160];
+        const uint32_t minutes = (gnomeNote.gnomeSeconds + 59) / 60;
         std::snprintf(note, sizeof note,
                       "GNOME blanks the screen after %u minute%s:\nset a shorter time to see Zellik.",
-                      (gnome + 59) / 60, (gnome + 59) / 60 == 1 ? "" : "s");
-        gtk.gtk_grid_attach(as<GtkGrid>(grid), leftLabel(note), 0, row++, 2, 1);
+                      minutes, minutes == 1 ? "" : "s");
+        gnomeNote.label = leftLabel(note);
+        gtk.gtk_widget_set_no_show_all(gnomeNote.label, TRUE);
+        showGnomeNote(gnomeNote, idleMinutes);
+        gtk.gtk_grid_attach(as<GtkGrid>(grid), gnomeNote.label, 0, row++, 2, 1);
+        gtk.g_signal_connect_data(idle, "value-changed", G_CALLBACK(onIdleTimeChanged), &gnomeNote, nullptr,
+                                  GConnectFlags{});
     }
     gtk.gtk_grid_attach(as<GtkGrid>(grid), leftLabel("Version 1.0"), 0, row++, 1, 1);
     gtk.gtk_grid_attach(as<GtkGrid>(grid), leftLabel("Zellik, a kaleidoscope of drifting tiles"), 0, row++, 2,
@@ -181,6 +160,7 @@ int runConfigDialog(SaverSettings* settings) {
         gtk.gtk_spin_button_update(as<GtkSpinButton>(idle)); // a number typed and not yet taken
         newIdleMinutes = static_cast<uint32_t>(gtk.gtk_spin_button_get_value_as_int(as<GtkSpinButton>(idle)));
     }
+    endDialogPreview(&preview);
     gtk.gtk_widget_destroy(dialog);
     while (gtk.gtk_events_pending())
         gtk.gtk_main_iteration();

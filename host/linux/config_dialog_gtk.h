@@ -1,7 +1,9 @@
-// The configuration dialog in GTK 3, with the controls of the Windows dialog:
-// "Use Mirrors", OK, Cancel, "Version 1.0" and three credit lines; and, for
-// the idle watcher, "Start after N minutes" (0 = off), with GNOME's own
-// blanking time beside it where GNOME's settings can be read.
+// The configuration dialog in GTK 3: a live preview of the kaleidoscope
+// (dialog_preview.h) above the controls of the Windows dialog: "Use Mirrors",
+// OK, Cancel, "Version 1.0" and three credit lines; and, for the idle
+// watcher, "Start after N minutes" (0 = off), a line saying when the running
+// watcher starts the saver or that this session offers no idle source, and
+// on GNOME its own blanking time while that would come first.
 #pragma once
 #include "host/common/saver_settings.h"
 

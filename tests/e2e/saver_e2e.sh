@@ -121,6 +121,30 @@ ended_by() { # NAME INPUT [VERDICT]: started with that picture, INPUT ends it in
     $2
     ends_within "$2" "$HOST_SECONDS"
 }
+# The settings dialog's preview (zellik -c), SIZE real pixels: the box of the largest pure black patch that a
+# screenshot shows within the dialog's AREA (an icon's black is a few pixels). PREVIEW: that box on the screen.
+find_preview() { # AREA SIZE
+    local box area=${1#*+}
+    shot "$WORK/dialog.png" && box=$(convert "$WORK/dialog.png" -crop "$1" +repage -fill white +opaque black \
+        -define connected-components:verbose=true -connected-components 8 null: |
+        awk '$NF == "srgb(0,0,0)" && $4 > most { most = $4; box = $2 } END { print box }') && [ "${box%%+*}" = "$2" ] || return 1
+    box=${box#*+}
+    PREVIEW=$2+$((${area%+*} + ${box%+*}))+$((${area#*+} + ${box#*+}))
+}
+# The preview is a lit kaleidoscope; "Use Mirrors" toggled makes it plain at once; Cancel leaves the settings
+# file byte for byte. The host gives start_dialog, dialog_area, dialog_toggle and dialog_cancel.
+dialog_preview() { # SIZE
+    host_set UseMirrors 1
+    cp "$INI" "$WORK/before.ini"
+    start_dialog
+    wait_until 100 find_preview "$(dialog_area)" "$1" || fail "no $1 preview in the dialog ($WORK/dialog.png)"
+    expect_picture preview kaleidoscope "$PREVIEW"
+    dialog_toggle
+    expect_picture preview-plain plain "$PREVIEW"
+    dialog_cancel
+    ends_within Cancel 5
+    cmp -s "$WORK/before.ini" "$INI" || fail "Cancel changed the settings: $(cat "$INI")"
+}
 case_picture() {
     [ "$HOST_BLACK" = 0 ] || expect_picture before black
     ended_by picture key

@@ -121,3 +121,29 @@ case_overlay_parent() {
     wait_until 100 parents_mapped_first "$FILES/saver.err" 2 || fail "a popup came before its parent was mapped"
     expect_picture parent-first kaleidoscope
 }
+
+# The settings dialog (zellik -c) and its preview (saver_e2e.sh), at its output's real pixels: 320x200 on
+# HEADLESS-1, 640x400 once moved to HEADLESS-2 (scale 2).
+case_config_dialog() {
+    dialog_preview 320x200
+    start_dialog
+    wait_until 100 find_preview "$(dialog_area)" 320x200 || fail "no preview on HEADLESS-1 ($WORK/dialog.png)"
+    as_sway swaymsg '[app_id=zellik] move to output HEADLESS-2' >/dev/null
+    OUTPUT=HEADLESS-2 wait_until 100 find_preview 1600x1200+0+0 640x400 || fail "no 640x400 preview ($WORK/dialog.png)"
+    OUTPUT=HEADLESS-2 expect_picture scaled kaleidoscope "$PREVIEW"
+}
+start_dialog() {
+    spawn dialog env NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory "$ZELLIK" -c
+    SAVER=$SPAWNED
+}
+dialog_area() { echo 1280x720+0+0; } # HEADLESS-1, all of it: sway's grey is no black
+# GTK takes no keys from wtype here (its key codes come without their keymap): clicks, on "Use Mirrors" and
+# Cancel, where the dialog's rows put them below the preview (PREVIEW's X, Y: at scale 1, as on HEADLESS-1).
+click_below_preview() { # DX DY: from the preview's left or right (negative DX) edge and its top
+    local at=${PREVIEW#*+} x
+    x=$((${at%+*} + $1)) && [ "$1" -ge 0 ] || x=$((${at%+*} + ${PREVIEW%%x*} + $1))
+    as_sway swaymsg seat seat0 cursor set "$x" $((${at#*+} + $2)) >/dev/null &&
+        as_sway swaymsg seat seat0 cursor press button1 >/dev/null && as_sway swaymsg seat seat0 cursor release button1 >/dev/null
+}
+dialog_toggle() { click_below_preview 20 222; }
+dialog_cancel() { click_below_preview -16 262; }

@@ -183,6 +183,45 @@ space Return 1 8 no
 alt+a,ctrl+a,0 Return 1 0 no
 alt+a,ctrl+a,9,9,9,9 Return 1 720 yes
 EOF
+    rm -f "$INI"
+    dialog_preview 320x200
+    # GNOME's note (its schema's own 5 minutes): on GNOME alone, and only while Zellik's time is not shorter.
+    local other gnome shorter
+    dialog_height XDG_CURRENT_DESKTOP=sway && other=$HEIGHT
+    dialog_height XDG_CURRENT_DESKTOP=ubuntu:GNOME && gnome=$HEIGHT
+    host_set IdleMinutes 4
+    dialog_height XDG_CURRENT_DESKTOP=GNOME && shorter=$HEIGHT
+    [ "$gnome" -gt "$other" ] && [ "$shorter" = "$other" ] ||
+        fail "GNOME's note: dialog heights $other elsewhere, $gnome on GNOME, $shorter on GNOME with 4 minutes"
+    # A watcher holding the session's lock: one line ("Starts after 4 minutes of idle") for what was the
+    # session's word on its idle source (two lines where it offers none, none where it offers one).
+    local alone held
+    mkdir -m 700 "$WORK/run" && dialog_height XDG_RUNTIME_DIR="$WORK/run" && alone=$HEIGHT
+    exec 9>"$WORK/run/zellik-idle-$DISPLAY.lock" && flock -x 9 # held by this shell's descriptor
+    dialog_height XDG_RUNTIME_DIR="$WORK/run" && held=$HEIGHT
+    exec 9>&-
+    [ "$held" != "$alone" ] || fail "the dialog says nothing of a running watcher: height $held either way"
+    # No OpenGL (glvnd finds no EGL vendor): the dialog opens with a one-line note for its preview (shorter by
+    # most of the preview's 200 pixels), says why on stderr, and OK stores.
+    rm -f "$INI"
+    __EGL_VENDOR_LIBRARY_FILENAMES=$WORK/none.json start dialog -c && id=$(window_named 'Config dialog')
+    wait_until 50 eval '[ "$(size_of "$id" | cut -dx -f2)" -lt $((other - 150)) ]' || fail "no GL: $(size_of "$id")"
+    grep -q 'OpenGL context' "$WORK/dialog.err" || fail "no GL: stderr $(cat "$WORK/dialog.err")"
+    xdo windowfocus --sync "$id" key space Return
+    ends_within "no GL, OK" 5
+    grep -qx UseMirrors=0 "$INI" || fail "no GL: OK stored $(cat "$INI")"
+}
+start_dialog() { start dialog -c && DIALOG=$(window_named 'Config dialog') && xdo windowfocus --sync "$DIALOG"; }
+dialog_area() { timeout 10 xwininfo -id "$DIALOG" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}'; }
+dialog_toggle() { xdo key space; } # the focus starts on "Use Mirrors"
+dialog_cancel() { xdo key alt+c; }
+dialog_height() { # VARIABLE=VALUE...: HEIGHT, the dialog's in that environment; Escape closes it
+    env "$@" "$ZELLIK" -c >"$WORK/sized.out" 2>&1 &
+    SAVER=$!
+    DIALOG=$(window_named 'Config dialog') && HEIGHT=$(size_of "$DIALOG" | cut -dx -f2)
+    xdo windowfocus --sync "$DIALOG" key Escape
+    ends_within "$*, Escape" 5
 }
 
 # xscreensaver's daemon (run by an ordinary account: the caller's, or as root zellik-test) runs

@@ -1,7 +1,7 @@
 // A headless OpenGL context for tests that need a real one: created once per
 // test process, current for the whole run.
 #pragma once
-#include "tools/render/headless_context.h"
+#include "host/linux/headless_context.h"
 
 #include <gtest/gtest.h>
 

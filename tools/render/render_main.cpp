@@ -3,7 +3,7 @@
 #include "platform/counter.h"
 #include "scene/kaleidoscope_scene.h"
 #include "scene/frame_trace.h"
-#include "tools/render/headless_context.h"
+#include "host/linux/headless_context.h"
 #include "tools/render/png_file.h"
 #include "tools/render/render_options.h"
 

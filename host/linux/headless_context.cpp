@@ -1,4 +1,4 @@
-#include "tools/render/headless_context.h"
+#include "host/linux/headless_context.h"
 #include "platform/gl.h"
 
 #include <EGL/egl.h>
@@ -33,21 +33,32 @@ bool fail(const char* step) {
     return false;
 }
 
+// Mesa's surfaceless platform first: it needs no display server at all.
+// Drivers without it (NVIDIA's) still make pbuffers on their default display.
+EGLDisplay openDisplay() {
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    EGLDisplay dpy = EGL_NO_DISPLAY;
+    if (getPlatformDisplay != nullptr) {
+        dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (dpy != EGL_NO_DISPLAY && eglInitialize(dpy, nullptr, nullptr))
+            return dpy;
+    }
+    dpy = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (dpy != EGL_NO_DISPLAY && eglInitialize(dpy, nullptr, nullptr))
+        return dpy;
+    return EGL_NO_DISPLAY;
+}
+
 } // namespace
 
 bool HeadlessContext::create(int32_t pixelsWide, int32_t pixelsHigh) {
-    display = surface = context = nullptr;
+    display = config = surface = context = nullptr;
     width = pixelsWide;
     height = pixelsHigh;
 
-    auto getPlatformDisplay =
-        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (getPlatformDisplay == nullptr)
-        return fail("eglGetPlatformDisplayEXT lookup");
-    EGLDisplay dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLDisplay dpy = openDisplay();
     if (dpy == EGL_NO_DISPLAY)
-        return fail("eglGetPlatformDisplayEXT");
-    if (!eglInitialize(dpy, nullptr, nullptr))
         return fail("eglInitialize");
     display = dpy;
 
@@ -68,7 +79,6 @@ bool HeadlessContext::create(int32_t pixelsWide, int32_t pixelsHigh) {
                                        EGL_DEPTH_SIZE,
                                        0,
                                        EGL_NONE};
-    EGLConfig config = nullptr;
     EGLint configCount = 0;
     if (!eglChooseConfig(dpy, configAttributes, &config, 1, &configCount) || configCount < 1) {
         fail("eglChooseConfig");
@@ -105,6 +115,22 @@ bool HeadlessContext::create(int32_t pixelsWide, int32_t pixelsHigh) {
     return true;
 }
 
+bool HeadlessContext::resize(int32_t pixelsWide, int32_t pixelsHigh) {
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, pixelsWide, EGL_HEIGHT, pixelsHigh, EGL_NONE};
+    EGLSurface bigger = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    if (bigger == EGL_NO_SURFACE)
+        return false;
+    if (!eglMakeCurrent(display, bigger, bigger, context)) {
+        eglDestroySurface(display, bigger);
+        return false;
+    }
+    eglDestroySurface(display, surface);
+    surface = bigger;
+    width = pixelsWide;
+    height = pixelsHigh;
+    return true;
+}
+
 void HeadlessContext::destroy() {
     if (display == nullptr)
         return;
@@ -114,7 +140,7 @@ void HeadlessContext::destroy() {
     if (surface != nullptr)
         eglDestroySurface(display, surface);
     eglTerminate(display);
-    display = surface = context = nullptr;
+    display = config = surface = context = nullptr;
 }
 
 void HeadlessContext::readPixels(unsigned char* out) const {
@@ -132,4 +158,10 @@ void HeadlessContext::readPixels(unsigned char* out) const {
         std::memcpy(a, b, rowBytes);
         std::memcpy(b, swap.data(), rowBytes);
     }
+}
+
+void HeadlessContext::readBgraBottomUp(unsigned char* out) const {
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, out);
 }
