@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Zellik against its peer on one machine, in one run:
 #
-#   bench/peers.sh [SECONDS] [ROUNDS]        (defaults: 20 s, 3 rounds)
+#   bench/peers.sh [SECONDS] [ROUNDS]   (defaults: 20 s, one round a seed)
 #
 # On one Xvfb per screen size (1280x720, then 1920x1080; Mesa llvmpipe) it runs,
 # alternately for ROUNDS rounds, the Linux saver (`zellik --root`), the Windows
@@ -18,8 +18,9 @@
 #   ZELLIK_PEER_WORK  working directory (default a new /tmp/zellik-peers.XXXXXX)
 #   ZELLIK_PEER_PROGRAMS  which of them run (default "zellik zellik.scr gleidescope")
 #   ZELLIK_PEER_SEEDS the seeds Zellik's savers start from, one a round in turn
-#                     (default "42"); both get the same one through ZELLIK_SEED,
-#                     which every Zellik host honours instead of the clock's.
+#                     (default: SEEDS_DEFAULT below); both get the same one
+#                     through ZELLIK_SEED, which every Zellik host honours
+#                     instead of the clock's.
 #                     gleidescope has no such setting: it seeds from the clock
 #                     and its PID, and only its camera's path is random.
 # A saver that is not built is left out of the table. Packages:
@@ -27,8 +28,13 @@
 # ended by its own PID or prefix before it exits.
 set -euo pipefail
 
+# The default seeds span what the 256 starting pictures cost to draw: the
+# cheapest, the quartiles, the median and the dearest of bench/seed-costs.txt
+# (CPU a frame at 1920x1080, zellik-seed-costs; bench/README.md says how).
+SEEDS_DEFAULT="18 46 34 57 176"
+read -r -a seeds <<<"${ZELLIK_PEER_SEEDS:-$SEEDS_DEFAULT}"
 seconds=${1:-20}
-rounds=${2:-3}
+rounds=${2:-${#seeds[@]}}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 zellik=${ZELLIK_BIN:-$root/build/linux/host/linux/zellik}
@@ -54,7 +60,6 @@ done
 [ -f "$image" ] || { echo "peers: no image $image" >&2; exit 1; }
 
 wanted=" ${ZELLIK_PEER_PROGRAMS:-zellik zellik.scr gleidescope} "
-read -r -a seeds <<<"${ZELLIK_PEER_SEEDS:-42}"
 case "${seeds[*]:-x}" in *[!0-9\ ]*)
   echo "peers: ZELLIK_PEER_SEEDS must be decimal numbers" >&2
   exit 2

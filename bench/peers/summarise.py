@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Medians and Zellik / peer ratios of the runs peers.sh recorded.
+"""Medians and Zellik / peer ratios of the runs peers.sh recorded, and the
+spread of CPU a frame over the seed set (one seed a round).
 
     summarise.py RESULTS.jsonl SECONDS ROUNDS > table.md
 """
@@ -37,6 +38,34 @@ def derived(run):
 def median_of(runs, key):
     values = [r[key] for r in runs if r.get(key) is not None]
     return statistics.median(values) if values else None
+
+
+def spread(values, fmt):
+    """'median (min–max)' of values, or '–'."""
+    if not values:
+        return "–"
+    return (fmt.format(statistics.median(values)) + " (" + fmt.format(min(values)) + "–" +
+            fmt.format(max(values)) + ")")
+
+
+def seed_table(here):
+    """CPU ms a frame per seed, and the ratio of each seed's run to the peer's
+    median: the peer cannot fix its picture, so its rounds give its spread."""
+    peer = [r["ms_per_frame"] for r in here if r["name"] == PEER and r.get("ms_per_frame")]
+    peer_median = statistics.median(peer) if peer else None
+    out = ["| CPU ms/frame (program + X) | median (min–max) over the runs | "
+           "ratio to gleidescope's median: median (min–max) | each run, by seed |",
+           "|---|---|---|---|"]
+    for name, label in LABELS.items():
+        # Zellik's runs by seed; the peer's, whose picture no seed fixes, by value.
+        runs = sorted((r for r in here if r["name"] == name and r.get("ms_per_frame")),
+                      key=lambda r: r["ms_per_frame"] if name == PEER else int(r.get("seed") or 0))
+        values = [r["ms_per_frame"] for r in runs]
+        ratios = [v / peer_median for v in values] if peer_median and name != PEER else []
+        each = ", ".join((f"{r['seed']}: " if name != PEER else "") + f"{r['ms_per_frame']:.1f}"
+                         for r in runs)
+        out.append(f"| {label} | {spread(values, '{:.1f}')} | {spread(ratios, '{:.2f}')} | {each} |")
+    return out
 
 
 def main():
@@ -79,6 +108,12 @@ def main():
                 a, b = med[name][key], med[PEER][key]
                 cells.append(f"{a / b:.2f}" if a is not None and b else "–")
             out.append(f"| ratio {name} / {PEER} | " + " | ".join(cells) + " | |")
+        seeds = sorted({int(r["seed"]) for r in here if r["name"] != PEER and r.get("seed") is not None})
+        if len(seeds) > 1:
+            out.append("")
+            out.append(f"Over the seeds {', '.join(map(str, seeds))} (Zellik's runs one a seed):")
+            out.append("")
+            out.extend(seed_table(here))
         loads = [r["load1"] for r in here]
         if loads:
             out.append("")
