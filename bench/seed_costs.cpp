@@ -19,7 +19,7 @@
 #include "platform/gl.h"
 #include <GL/glext.h>
 #include "scene/kaleidoscope_scene.h"
-#include "tools/render/headless_context.h"
+#include "host/linux/headless_context.h"
 
 #include <sys/resource.h>
 
