@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         // As the dialog's OK: the time takes effect now, not at the next login.
-        if (options.idleMinutes > 0 && sessionHasDisplay(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY")))
+        if (options.idleMinutes > 0 &&
+            sessionHasDisplay(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY")))
             startIdleWatcher();
         return 0;
     }
