@@ -56,17 +56,10 @@ void onStopSignal(int) {
     errno = savedErrno;
 }
 
-uint32_t tickNow() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
-}
-
 void onInputNotice(int) {
     const int savedErrno = errno;
     gNoticePending = 0;
-    gNoticeTick = tickNow(); // clock_gettime is async-signal-safe
+    gNoticeTick = tickCount(); // clock_gettime is async-signal-safe
     gNoticePending = 1;
     (void)!write(gNoticePipe[1], "", 1);
     errno = savedErrno;
@@ -129,11 +122,11 @@ void noteInput(uint32_t tick) {
     gLastInputTick = tick;
 }
 
-bool inputWentElsewhere(uint32_t nowTick) {
+bool inputWentElsewhere() {
     if (gNoticePending == 0)
-        return false;
+        return false; // the frame loop's usual case: no clock read
     const uint32_t notice = gNoticeTick;
-    switch (judgeInputNotice(notice, gSawInput, gLastInputTick, nowTick)) {
+    switch (judgeInputNotice(notice, gSawInput, gLastInputTick, tickCount())) {
     case InputNoticeVerdict::Wait:
         return false;
     case InputNoticeVerdict::Stay:
@@ -168,5 +161,8 @@ short waitForInput(int fd, int32_t milliseconds) {
 }
 
 uint32_t tickCount() {
-    return tickNow();
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }

@@ -35,7 +35,7 @@ bool takeContinued();
 void noteInput(uint32_t tick);
 // True once a notice has come and no input of the saver's own came near it:
 // the input went elsewhere, and the run ends with status 0 as on a stop signal.
-bool inputWentElsewhere(uint32_t nowTick);
+bool inputWentElsewhere();
 
 // Waits up to milliseconds for fd to become readable or to fail, or for a
 // stop signal; while a notice waits for its verdict, no longer than that. Returns the poll events of fd (0

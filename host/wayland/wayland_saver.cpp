@@ -54,8 +54,7 @@ bool connectionLost(const WaylandRun& run) {
 }
 
 bool stopping(const WaylandRun& run) {
-    return run.ended || run.failed || stopSignalled() || connectionLost(run) ||
-           inputWentElsewhere(tickCount());
+    return run.ended || run.failed || stopSignalled() || connectionLost(run) || inputWentElsewhere();
 }
 
 // Reads and handles what the compositor has sent, waiting up to milliseconds

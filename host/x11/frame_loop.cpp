@@ -67,8 +67,7 @@ void readMonitorPower(Display* display, const SaverScreens& screens, bool* enabl
 }
 
 bool stopping(const SaverRun& run) {
-    return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError ||
-           inputWentElsewhere(tickCount());
+    return run.ended || stopSignalled() || gXErrors.windowGone || gXErrors.otherError || inputWentElsewhere();
 }
 
 bool isMonitorChange(int randrEventBase, const XEvent& event) {
